@@ -1,0 +1,43 @@
+# Sourced by the scripts: the build tree, its own Wine prefix, a Japanese locale.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${VESK_BUILD:-$root/build}
+export WINEPREFIX=${WINEPREFIX_VESK:-$build/wineprefix}
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+
+# Creates the prefix once; later runs reuse it.
+ensure_prefix() {
+  mkdir -p "$build"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "creating Wine prefix $WINEPREFIX"
+      wine64 wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+    fi
+  ) 9>"$build/.wineprefix.lock"
+}
+
+# Uses the current display when it answers, else starts a virtual one.
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VESK_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+  done
+  echo "no X display could be started" >&2; return 1
+}
+
+stop_display() { [ -n "${VESK_XVFB_PID:-}" ] && kill "$VESK_XVFB_PID" 2>/dev/null || true; }
+
+configure_win() { # bits
+  local bits=$1 tc=x64
+  [ "$bits" = 32 ] && tc=x86
+  cmake -S "$root" -B "$build/win$bits" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$tc.cmake" >/dev/null
+}

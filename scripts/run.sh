@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the x64 program and starts it under Wine
+# with a Japanese locale, from the folder that holds its read-me.
+set -euo pipefail
+. "$(dirname "$0")/env.sh"
+"$root/scripts/setup.sh"
+configure_win 64
+cmake --build "$build/win64" -j"$(nproc)" --target VeskInfo
+ensure_prefix
+ensure_display
+cd "$build/win64"
+wine64 ./VeskInfo.exe
+stop_display

@@ -1,0 +1,117 @@
+#include "ui/text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace ui {
+
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+  return s.substr(b, e - b);
+}
+
+std::string FormatV(const char* fmt, va_list ap) {
+  va_list copy;
+  va_copy(copy, ap);
+  int n = std::vsnprintf(nullptr, 0, fmt, copy);
+  va_end(copy);
+  if (n <= 0) return std::string();
+  std::vector<char> buf(static_cast<size_t>(n) + 1);
+  std::vsnprintf(buf.data(), buf.size(), fmt, ap);
+  return std::string(buf.data(), static_cast<size_t>(n));
+}
+
+std::string Format(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::string s = FormatV(fmt, ap);
+  va_end(ap);
+  return s;
+}
+
+std::string GeneralNumberText(double v, char sep) {
+  if (std::isnan(v)) return "NAN";
+  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+  if (v == 0) return "0";
+  // Round to 15 significant digits first, so the notation is chosen on the
+  // value as it will be written (9.99999999999999999e14 rounds to 1e15).
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", v);  // d.ddddddddddddddde[+-]xx
+  std::string m(buf);
+  size_t epos = m.find('e');
+  int exp10 = std::atoi(m.c_str() + epos + 1);
+  bool neg = m[0] == '-';
+  std::string digits;  // the 15 significant digits
+  for (size_t i = neg ? 1 : 0; i < epos; ++i)
+    if (m[i] >= '0' && m[i] <= '9') digits += m[i];
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string out = neg ? "-" : "";
+  if (exp10 >= -4 && exp10 < 15) {
+    if (exp10 < 0) {
+      out += '0';
+      out += sep;
+      out.append(static_cast<size_t>(-exp10 - 1), '0');
+      out += digits;
+    } else {
+      size_t intLen = static_cast<size_t>(exp10) + 1;
+      if (digits.size() <= intLen) {
+        out += digits;
+        out.append(intLen - digits.size(), '0');
+      } else {
+        out += digits.substr(0, intLen);
+        out += sep;
+        out += digits.substr(intLen);
+      }
+    }
+  } else {
+    out += digits[0];
+    if (digits.size() > 1) {
+      out += sep;
+      out += digits.substr(1);
+    }
+    out += 'E';
+    if (exp10 < 0) out += '-';
+    out += std::to_string(std::abs(exp10));
+  }
+  return out;
+}
+
+size_t LastCharPos(const std::string& s) {
+  if (s.empty()) return std::string::npos;
+  size_t i = 0, last = 0;
+  while (i < s.size()) {
+    last = i;
+    i += (IsLeadByte932(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+  }
+  return last;
+}
+
+std::string ErrorBoxText(const std::string& message) {
+  size_t p = LastCharPos(message);
+  if (p != std::string::npos && static_cast<unsigned char>(message[p]) > '.') return message + ".";
+  return message;
+}
+
+std::string NormalizeLineEnds(const std::string& s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 16);
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace ui
