@@ -1,0 +1,85 @@
+#include "launcher/launcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/text.h"
+
+namespace launcher {
+
+const char kRefusedText[] = "表示できませんでした．";
+const char kRefusedCaption[] = "情報";
+
+const char kShutdownLine[] = "shutdown -s -t 0 -f";
+const char kRestartLine[] = "shutdown -r -t 0 -f";
+const char kTaskManagerLine[] = "taskmgr";
+const char kAdministratorLine[] = "net user administrator /active:yes";
+const char kAutoLogonLine[] = "control userpasswords2";
+
+SplitCommandText SplitCommand(const std::string& command) {
+  SplitCommandText r;
+  const std::string s = ui::Trim(command);
+  const size_t blank = s.find(' ');
+  if (blank == std::string::npos) {
+    r.file = s;
+  } else {
+    r.file = s.substr(0, blank);
+    r.parameters = ui::Trim(s.substr(blank + 1));
+  }
+  return r;
+}
+
+std::optional<std::string> ExpandEnvPath(ShellPlatform& p, const std::string& path) {
+  // Filled with non-NUL bytes so that a cut write without its terminator
+  // cannot pass for a short path.
+  char buffer[kExpandBufferSize];
+  std::memset(buffer, 1, sizeof buffer);
+  const unsigned count = p.ExpandStrings(path.c_str(), buffer, kExpandBufferSize);
+  const void* end = std::memchr(buffer, 0, sizeof buffer);
+  if (count == 0 || count > kExpandBufferSize || !end) return std::nullopt;
+  return std::string(buffer, static_cast<size_t>(static_cast<const char*>(end) - buffer));
+}
+
+namespace {
+
+void ReportRefused(ShellPlatform& p) { p.ShowBox(kRefusedText, kRefusedCaption, kBoxOk); }
+
+}  // namespace
+
+std::uintptr_t ExecuteTool(ShellPlatform& p, void* owner, const std::string& file,
+                           const std::string& parameters, const std::string& verb) {
+  ShellPlatform::Request r;
+  r.owner = owner;
+  r.mask = kShellMask;
+  r.verb = verb;
+  r.file = file;
+  r.parameters = parameters;
+  r.show = kShowNormal;
+  const std::uintptr_t instance = p.StartShell(r);
+  if (instance <= 32) {
+    ReportRefused(p);
+    return instance;
+  }
+  // The request asks for no process handle, so there is nothing to wait on;
+  // keep the window responsive while the tool comes up.
+  p.RunPendingMessages();
+  return instance;
+}
+
+void LaunchCommand(ShellPlatform& p, const std::string& command) {
+  SplitCommandText parts = SplitCommand(command);
+  std::optional<std::string> file = ExpandEnvPath(p, parts.file);
+  if (!file) {
+    ReportRefused(p);
+    return;
+  }
+  ExecuteTool(p, nullptr, *file, parts.parameters, std::string());
+}
+
+void SortEntries(std::vector<ListEntry>& entries, const NameCompare& compare) {
+  std::stable_sort(entries.begin(), entries.end(), [&](const ListEntry& a, const ListEntry& b) {
+    return compare(a.name, b.name) < 0;
+  });
+}
+
+}  // namespace launcher
