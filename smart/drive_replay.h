@@ -1,0 +1,246 @@
+// A disk that answers from recorded sectors, for tests and demonstrations
+// without a disk driver. Header only: nothing here goes into the program.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "smart/smartapi.h"
+
+namespace smart {
+
+// One drive's recorded sectors: tag -> bytes (IDFY, SMDT, SMTH, SMST).
+struct Capture {
+  std::string name;  // file name without ".bin"
+  std::map<std::string, std::vector<std::uint8_t>> sections;
+
+  bool Has(const std::string& tag) const { return sections.count(tag) != 0; }
+  // A 512-byte section, zero-padded or cut when the file's is another size.
+  Sector SectorOf(const std::string& tag) const {
+    Sector s{};
+    auto it = sections.find(tag);
+    if (it != sections.end())
+      std::memcpy(s.data(), it->second.data(), std::min(it->second.size(), s.size()));
+    return s;
+  }
+};
+
+// Sections of a 4-byte tag, a 4-byte big-endian length and the bytes.
+inline std::optional<Capture> ReadCapture(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return std::nullopt;
+  std::vector<std::uint8_t> d((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  Capture c;
+  c.name = std::filesystem::path(path).stem().string();
+  std::size_t i = 0;
+  while (i + 8 <= d.size()) {
+    std::string tag(reinterpret_cast<const char*>(&d[i]), 4);
+    std::size_t len = (std::size_t(d[i + 4]) << 24) | (std::size_t(d[i + 5]) << 16) |
+                      (std::size_t(d[i + 6]) << 8) | d[i + 7];
+    i += 8;
+    if (len > d.size() - i) return std::nullopt;
+    c.sections[tag].assign(d.begin() + i, d.begin() + i + len);
+    i += len;
+  }
+  if (i != d.size()) return std::nullopt;
+  return c;
+}
+
+// The .bin files of a directory, sorted by name.
+inline std::vector<std::string> CaptureFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto& e : std::filesystem::directory_iterator(dir, ec))
+    if (e.path().extension() == ".bin") out.push_back(e.path().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// What the independent decoder printed for a capture.
+struct PeerReport {
+  std::string model, serial, firmware;
+  struct Row {
+    int id = 0;
+    std::optional<int> value, worst, threshold;  // empty where it printed n/a
+    std::vector<std::uint8_t> raw;               // in stored order
+  };
+  std::vector<Row> rows;
+};
+
+inline std::optional<int> PeerNumber(const std::string& t) {
+  if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  return std::stoi(t);
+}
+
+inline std::optional<PeerReport> ReadPeerReport(const std::string& path) {
+  std::ifstream f(path);
+  if (!f) return std::nullopt;
+  PeerReport r;
+  std::string line;
+  bool table = false;
+  auto bracket = [](const std::string& l) {
+    auto a = l.find('['), b = l.rfind(']');
+    return (a == std::string::npos || b == std::string::npos || b < a) ? std::string()
+                                                                       : l.substr(a + 1, b - a - 1);
+  };
+  while (std::getline(f, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!table) {
+      if (line.rfind("Model:", 0) == 0) r.model = bracket(line);
+      else if (line.rfind("Serial:", 0) == 0) r.serial = bracket(line);
+      else if (line.rfind("Firmware:", 0) == 0) r.firmware = bracket(line);
+      else if (line.rfind("ID#", 0) == 0) table = true;
+      continue;
+    }
+    std::istringstream in(line);
+    std::vector<std::string> t{std::istream_iterator<std::string>(in),
+                               std::istream_iterator<std::string>()};
+    if (t.size() < 6) continue;
+    PeerReport::Row row;
+    row.id = PeerNumber(t[0]).value_or(-1);
+    row.value = PeerNumber(t[2]);
+    row.worst = PeerNumber(t[3]);
+    row.threshold = PeerNumber(t[4]);
+    for (std::size_t k = 5; k < t.size(); ++k) {
+      if (t[k].size() == 14 && t[k].rfind("0x", 0) == 0) {
+        for (int b = 0; b < 6; ++b)
+          row.raw.push_back(static_cast<std::uint8_t>(std::stoi(t[k].substr(2 + 2 * b, 2), nullptr, 16)));
+        break;
+      }
+    }
+    r.rows.push_back(row);
+  }
+  return r;
+}
+
+// A disk device answering the version, enable, identify, read-data and
+// read-thresholds requests from captures, one per IDE position. Every call
+// is recorded; Hook may answer any request first.
+class ReplayDrive : public DriveAccess {
+ public:
+  struct OpenCall {
+    std::string path;
+    std::uint32_t access, share, disposition;
+  };
+  struct ControlCall {
+    std::uint32_t code;
+    std::vector<std::uint8_t> in;  // the bytes sent
+    std::uint32_t outLen;
+    std::vector<std::uint8_t> outBefore;  // the reply buffer as handed over
+    bool sameBuffer = false;              // in and out were one buffer
+    std::uint8_t Command() const { return in.size() > 10 ? in[10] : 0; }
+    std::uint8_t Features() const { return in.size() > 4 ? in[4] : 0; }
+    std::uint8_t Position() const { return in.size() > 12 ? in[12] : 0; }
+  };
+  // Returns the result to give, or nothing to let the replay answer.
+  using HookFn = std::function<std::optional<bool>(const ControlCall&, std::uint8_t* out,
+                                                   std::uint32_t outLen, std::uint32_t& error)>;
+
+  std::uint32_t platform = kPlatformNT;
+  std::uint8_t deviceMap = 0x01;
+  std::map<int, Capture> positions;  // IDE position -> sectors
+  bool openFails = false;
+  std::uint32_t openError = 2;      // file not found
+  std::uint32_t requestError = 1;   // invalid function
+  HookFn hook;
+
+  std::vector<OpenCall> opens;
+  std::vector<ControlCall> calls;
+  int openHandles = 0;
+  int badHandles = 0;  // requests or closes on a handle that is not open
+
+  ReplayDrive() = default;
+  explicit ReplayDrive(const Capture& c) { positions[0] = c; }
+
+  std::uint32_t PlatformId() override { return platform; }
+
+  Handle Open(const std::string& path, std::uint32_t access, std::uint32_t share,
+              std::uint32_t disposition) override {
+    opens.push_back({path, access, share, disposition});
+    if (openFails) {
+      lastError_ = openError;
+      return kInvalidHandle;
+    }
+    ++openHandles;
+    live_.push_back(++nextHandle_);
+    return nextHandle_;
+  }
+
+  bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
+               std::uint8_t* out, std::uint32_t outLen) override {
+    if (!IsLive(h)) ++badHandles;
+    ControlCall call{code, in ? std::vector<std::uint8_t>(in, in + inLen)
+                              : std::vector<std::uint8_t>(),
+                     outLen, std::vector<std::uint8_t>(out, out + outLen), in == out};
+    calls.push_back(call);
+    if (hook) {
+      std::uint32_t err = requestError;
+      if (auto r = hook(call, out, outLen, err)) {
+        if (!*r) lastError_ = err;
+        return *r;
+      }
+    }
+    bool ok = Answer(call, out, outLen);
+    if (!ok) lastError_ = requestError;
+    return ok;
+  }
+
+  void Close(Handle h) override {
+    if (!IsLive(h)) {
+      ++badHandles;
+      return;
+    }
+    live_.erase(std::find(live_.begin(), live_.end(), h));
+    --openHandles;
+  }
+
+  std::uint32_t LastError() override { return lastError_; }
+  std::string ErrorText(std::uint32_t code) override { return "system error " + std::to_string(code); }
+
+  // Writes a sector into a drive-command reply.
+  static void PutSector(std::uint8_t* out, std::uint32_t outLen, const std::vector<std::uint8_t>& s) {
+    if (outLen <= kCommandReplyHeader) return;
+    std::size_t n = std::min<std::size_t>(s.size(), outLen - kCommandReplyHeader);
+    std::memcpy(out + kCommandReplyHeader, s.data(), n);
+  }
+
+ private:
+  bool IsLive(Handle h) const { return std::find(live_.begin(), live_.end(), h) != live_.end(); }
+
+  bool Answer(const ControlCall& c, std::uint8_t* out, std::uint32_t outLen) {
+    if (c.code == kSmartGetVersion) {
+      if (outLen < kVersionReplySize) return false;
+      std::memset(out, 0, kVersionReplySize);
+      out[0] = 1;
+      out[3] = deviceMap;
+      return true;
+    }
+    if (c.code != kSmartSendDriveCommand && c.code != kSmartRcvDriveData) return false;
+    auto it = positions.find(c.Position());
+    if (it == positions.end()) return false;
+    const Capture& cap = it->second;
+    if (c.code == kSmartSendDriveCommand) return c.Features() == 0xD8;
+    const char* tag = nullptr;
+    if (c.Command() == 0xEC) tag = "IDFY";
+    else if (c.Command() == 0xB0 && c.Features() == 0xD0) tag = "SMDT";
+    else if (c.Command() == 0xB0 && c.Features() == 0xD1) tag = "SMTH";
+    if (!tag || !cap.Has(tag)) return false;
+    PutSector(out, outLen, cap.sections.at(tag));
+    return true;
+  }
+
+  std::vector<Handle> live_;
+  Handle nextHandle_ = 100;
+  std::uint32_t lastError_ = 0;
+};
+
+}  // namespace smart
