@@ -2,9 +2,12 @@
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VESK_BUILD:-$root/build}
 export WINEPREFIX=${WINEPREFIX_VESK:-$build/wineprefix}
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8; unset LC_ALL
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=${WINEDEBUG:--all}
+# Debian keeps the loaders off PATH; /usr/bin/wine picks one itself.
+WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
 
 # Creates the prefix once; later runs reuse it.
 ensure_prefix() {
@@ -13,7 +16,7 @@ ensure_prefix() {
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "creating Wine prefix $WINEPREFIX"
-      wine64 wineboot -i >/dev/null 2>&1 || true
+      "$WINE64" wineboot -i >/dev/null 2>&1 || true
       wineserver -w
     fi
   ) 9>"$build/.wineprefix.lock"

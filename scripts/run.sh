@@ -9,5 +9,5 @@ cmake --build "$build/win64" -j"$(nproc)" --target VeskInfo
 ensure_prefix
 ensure_display
 cd "$build/win64"
-wine64 ./VeskInfo.exe
+"$WINE64" ./VeskInfo.exe
 stop_display

@@ -5,4 +5,4 @@ set -euo pipefail
 bits=$1; shift
 ensure_prefix
 [ -n "${DISPLAY:-}" ] || ensure_display
-if [ "$bits" = 64 ]; then exec wine64 "$@"; else exec wine "$@"; fi
+if [ "$bits" = 64 ]; then exec "$WINE64" "$@"; else exec "$WINE32" "$@"; fi

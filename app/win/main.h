@@ -58,6 +58,9 @@ class TForm1 : public ui::TForm {
 
   // --- DIALOG tab and power tab (launcher/win/) ---
   void ListBox1DblClick(TObject* Sender);
+  // Appends one catalogue entry; its item owns a copy of the command.
+  void AddTool(const std::string& name, const std::string& command);
+  void SortToolList();
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button3Click(TObject* Sender);
@@ -103,7 +106,7 @@ class TForm1 : public ui::TForm {
   TObject* FindControl(const std::string& name);
 
  protected:
-  LRESULT Handle(UINT m, WPARAM w, LPARAM l) override;
+  LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
 
  private:
   void BuildControls();

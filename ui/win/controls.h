@@ -116,7 +116,7 @@ class TWinContainer : public TControl {
 
  protected:
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
-  virtual LRESULT Handle(UINT m, WPARAM w, LPARAM l);
+  virtual LRESULT WndProc(UINT m, WPARAM w, LPARAM l);
   virtual void Paint(HDC dc, const RECT& rc);
   DWORD extraStyle_ = 0;
 };
@@ -305,18 +305,16 @@ class TForm : public TWinContainer {
   ~TForm() override;
   void CreateForm(const char* className, const std::string& caption, int clientW, int clientH);
   void AddHint(TControl& c);
-  FontCache& FontsOf() { return fonts_; }
+  FontCache& FontsOf() { return fontCache_; }
   // Centres on the whole desktop, never left of or above its top-left corner.
   void CenterOnDesktop();
   HWND ToolTip() const { return tooltip_; }
 
  protected:
-  LRESULT Handle(UINT m, WPARAM w, LPARAM l) override;
   void Paint(HDC dc, const RECT& rc) override;
-  virtual void OnDestroyWindow() {}
 
  private:
-  FontCache fonts_;
+  FontCache fontCache_;
   HWND tooltip_ = nullptr;
 };
 

@@ -1,0 +1,158 @@
+#include "ui/win/print.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace ui {
+
+const char* const kNoDefaultPrinterText =
+    "通常使うプリンタが設定されていません。\r\nプリンタを設定してから印刷してください。";
+
+namespace {
+
+constexpr int kPointSize = 10;
+constexpr int kMarginTenthsMm = 150;  // 15 mm on every side
+
+class PrinterDC {
+ public:
+  explicit PrinterDC(const std::string& printer)
+      : dc_(CreateDCA("WINSPOOL", printer.c_str(), nullptr, nullptr)) {
+    if (!dc_) throw std::runtime_error("プリンタ " + printer + " を開けません");
+  }
+  ~PrinterDC() { DeleteDC(dc_); }
+  PrinterDC(const PrinterDC&) = delete;
+  PrinterDC& operator=(const PrinterDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// The print font selected into the DC while it lives.
+class PrintFont {
+ public:
+  explicit PrintFont(HDC dc) : dc_(dc) {
+    const int height = -MulDiv(kPointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    // A fixed-pitch Japanese face keeps addresses aligned and shows
+    // Shift-JIS names; the mapper falls back by character set.
+    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
+    if (!font_) throw std::runtime_error("印刷用のフォントを作れません");
+    old_ = SelectObject(dc_, font_);
+  }
+  ~PrintFont() {
+    SelectObject(dc_, old_);
+    DeleteObject(font_);
+  }
+  PrintFont(const PrintFont&) = delete;
+  PrintFont& operator=(const PrintFont&) = delete;
+
+ private:
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ old_;
+};
+
+struct PageLayout {
+  int left, top, lineHeight, linesPerPage;
+};
+
+int MarginPixels(HDC dc, int capsPerInch, int physicalOffset) {
+  const int wanted = MulDiv(kMarginTenthsMm, GetDeviceCaps(dc, capsPerInch), 254);
+  return std::max(0, wanted - GetDeviceCaps(dc, physicalOffset));
+}
+
+// Needs the print font selected.
+PageLayout Layout(HDC dc) {
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  PageLayout l;
+  l.left = MarginPixels(dc, LOGPIXELSX, PHYSICALOFFSETX);
+  l.top = MarginPixels(dc, LOGPIXELSY, PHYSICALOFFSETY);
+  l.lineHeight = std::max<int>(1, tm.tmHeight + tm.tmExternalLeading);
+  const int usable = GetDeviceCaps(dc, VERTRES) - 2 * l.top;
+  l.linesPerPage = std::max(1, usable / l.lineHeight);
+  return l;
+}
+
+// Ends the document on success, aborts it otherwise.
+class PrintJob {
+ public:
+  PrintJob(HDC dc, const std::string& title) : dc_(dc) {
+    DOCINFOA di;
+    ZeroMemory(&di, sizeof di);
+    di.cbSize = sizeof di;
+    di.lpszDocName = title.c_str();
+    if (StartDocA(dc_, &di) <= 0) throw std::runtime_error("印刷を開始できません");
+  }
+  ~PrintJob() {
+    if (!ended_) AbortDoc(dc_);
+  }
+  PrintJob(const PrintJob&) = delete;
+  PrintJob& operator=(const PrintJob&) = delete;
+  void StartPage() {
+    if (::StartPage(dc_) <= 0) throw std::runtime_error("印刷できません");
+  }
+  void EndPage() {
+    if (::EndPage(dc_) <= 0) throw std::runtime_error("印刷できません");
+  }
+  void End() {
+    ended_ = true;
+    if (EndDoc(dc_) <= 0) throw std::runtime_error("印刷を終了できません");
+  }
+
+ private:
+  HDC dc_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+std::string DefaultPrinterName() {
+  DWORD size = 0;
+  GetDefaultPrinterA(nullptr, &size);
+  if (size == 0) return "";
+  std::string name(size, '\0');
+  if (!GetDefaultPrinterA(&name[0], &size)) return "";
+  name.resize(std::strlen(name.c_str()));
+  return name;
+}
+
+PrintResult PrintTextLines(const std::string& title, const std::vector<std::string>& lines) {
+  const std::string printer = DefaultPrinterName();
+  if (printer.empty()) return PrintResult::NoDefaultPrinter;
+  PrinterDC dc(printer);
+  PrintFont font(dc.get());
+  const PageLayout l = Layout(dc.get());
+  SetBkMode(dc.get(), TRANSPARENT);
+  SetTextColor(dc.get(), RGB(0, 0, 0));
+  PrintJob job(dc.get(), title);
+  // An empty list still prints one (empty) page.
+  const size_t count = lines.size();
+  size_t i = 0;
+  do {
+    job.StartPage();
+    for (int row = 0; row < l.linesPerPage && i < count; ++row, ++i) {
+      const std::string& s = lines[i];
+      TextOutA(dc.get(), l.left, l.top + row * l.lineHeight, s.data(), static_cast<int>(s.size()));
+    }
+    job.EndPage();
+  } while (i < count);
+  job.End();
+  return PrintResult::Printed;
+}
+
+int PrintLinesPerPage() {
+  const std::string printer = DefaultPrinterName();
+  if (printer.empty()) return 0;
+  PrinterDC dc(printer);
+  PrintFont font(dc.get());
+  return Layout(dc.get()).linesPerPage;
+}
+
+}  // namespace ui
