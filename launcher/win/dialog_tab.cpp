@@ -1,7 +1,52 @@
-// Placeholder until this tab is built.
-#include "app/win/main.h"
+// The DIALOG tab: the catalogue list, sorted by name, and its launcher.
+#include <memory>
+#include <vector>
 
-void TForm1::FormCreate(TObject*) {}
-void TForm1::FormDestroy(TObject*) {}
-void TForm1::ListBox1DblClick(TObject*) {}
-ShellPlatform& Win32ShellPlatform() { return *static_cast<ShellPlatform*>(nullptr); }
+#include "app/win/main.h"
+#include "launcher/catalogue.h"
+#include "launcher/win/shell.h"
+
+void TForm1::AddTool(const std::string& name, const std::string& command) {
+  auto copy = std::make_unique<std::string>(command);
+  if (ListBox1.Add(name, copy.get()) >= 0) copy.release();  // the item owns it now
+}
+
+void TForm1::FormCreate(TObject*) {
+  for (const launcher::ToolRow& row : launcher::kToolRows) AddTool(row.name, launcher::ToolCommand(row));
+  ListBox1.SetItemIndex(0);
+  SortToolList();
+}
+
+// The list control sorts only as items arrive, so the items are taken out,
+// ordered and put back with their commands.
+void TForm1::SortToolList() {
+  std::vector<launcher::ListEntry> entries;
+  std::vector<std::unique_ptr<std::string>> owned;
+  const int n = ListBox1.Count();
+  for (int i = 0; i < n; ++i) {
+    entries.push_back({ListBox1.Item(i), ListBox1.Data(i)});
+    owned.emplace_back(static_cast<std::string*>(entries.back().data));
+  }
+  // While the list is empty the texts belong to `owned`.
+  ListBox1.Clear();
+  launcher::SortEntries(entries, launcher::CompareNamesInUserLocale);
+  for (const launcher::ListEntry& e : entries) {
+    if (ListBox1.Add(e.name, e.data) < 0) continue;
+    for (auto& o : owned)
+      if (o.get() == e.data) o.release();
+  }
+  ListBox1.SetItemIndex(0);
+}
+
+void TForm1::FormDestroy(TObject*) {
+  const int n = ListBox1.Count();
+  for (int i = 0; i < n; ++i) delete static_cast<std::string*>(ListBox1.Data(i));
+  ListBox1.Clear();  // no item may point at a released text
+}
+
+void TForm1::ListBox1DblClick(TObject*) {
+  const int i = ListBox1.ItemIndex();
+  if (i < 0) return;
+  const auto* command = static_cast<const std::string*>(ListBox1.Data(i));
+  if (command) launcher::LaunchCommand(*Shell, *command);
+}

@@ -1,0 +1,63 @@
+#include "launcher/win/shell.h"
+
+#include <cstring>
+
+#include "ui/win/app.h"
+
+namespace launcher {
+
+void FillShellExecuteInfo(const ShellPlatform::Request& r, SHELLEXECUTEINFOA& info) {
+  std::memset(&info, 0, sizeof info);
+  info.cbSize = sizeof info;
+  info.fMask = r.mask;
+  info.hwnd = static_cast<HWND>(r.owner);
+  // c_str() of an empty text is "", never null: the shell gets empty texts.
+  info.lpVerb = r.verb.c_str();
+  info.lpFile = r.file.c_str();
+  info.lpParameters = r.parameters.c_str();
+  info.nShow = r.show;
+}
+
+int CompareNamesInUserLocale(const std::string& a, const std::string& b) {
+  const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                               b.data(), static_cast<int>(b.size()));
+  if (r == 0) return a.compare(b);  // no collation available: keep a stable byte order
+  return r - CSTR_EQUAL;
+}
+
+namespace {
+
+class Win32Shell final : public ShellPlatform {
+ public:
+  unsigned ExpandStrings(const char* source, char* buffer, unsigned size) override {
+    return ExpandEnvironmentStringsA(source, buffer, size);
+  }
+
+  std::uintptr_t StartShell(const Request& r) override {
+    SHELLEXECUTEINFOA info;
+    FillShellExecuteInfo(r, info);
+    ShellExecuteExA(&info);  // the instance code tells success from failure
+    return reinterpret_cast<std::uintptr_t>(info.hInstApp);
+  }
+
+  void ShowBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    // The program has no hidden application window; an unowned box behaves
+    // as one owned by it would: the main window stays usable.
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+  }
+
+  void RunPendingMessages() override { ui::ProcessMessages(); }
+
+  unsigned RunCommand(const std::string& commandLine, int show) override {
+    return WinExec(commandLine.c_str(), static_cast<UINT>(show));
+  }
+};
+
+}  // namespace
+
+}  // namespace launcher
+
+ShellPlatform& Win32ShellPlatform() {
+  static launcher::Win32Shell shell;
+  return shell;
+}
