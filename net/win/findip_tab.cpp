@@ -1,8 +1,51 @@
-// Placeholder until this tab is built.
-#include "app/win/main.h"
+// FIND IP tab: sweeps one block of 256 addresses with ICMP echo and lists
+// the hosts that answer, with their names.
+#include <windows.h>
 
-void TForm1::Button8Click(TObject*) {}
-void TForm1::Button9Click(TObject*) {}
-void TForm1::Button10Click(TObject*) {}
-void TForm1::IPPrintItemClick(TObject*) {}
-IcmpPlatform& Win32IcmpPlatform() { return *static_cast<IcmpPlatform*>(nullptr); }
+#include <memory>
+
+#include "app/win/main.h"
+#include "net/icmp.h"
+#include "ui/win/app.h"
+#include "ui/win/print.h"
+
+namespace {
+
+// Puts the default cursor back however the sweep ends.
+struct DefaultCursorOnExit {
+  ~DefaultCursorOnExit() { ui::SetScreenCursor(ui::TCursor::Default); }
+};
+
+}  // namespace
+
+void TForm1::Button8Click(TObject*) {
+  StopRequested = false;
+  RichEdit1.Clear();
+  ui::SetScreenCursor(ui::TCursor::HourGlass);
+  DefaultCursorOnExit restore;
+  // Declared after the cursor guard so that it is released first.
+  TICMP icmp(*Icmp);
+  icmp.TimeoutMs = 1;
+  for (int i = 0; i <= 255; ++i) {
+    // Lets stop, clear, print and a nested sweep run.
+    ui::ProcessMessages();
+    if (StopRequested) break;
+    N4.SetText(std::to_string(i));
+    const std::string address = ProbeAddressText(N1.Text(), N2.Text(), N3.Text(), i);
+    icmp.SetHost(address);
+    if (icmp.SendEcho() > 0) RichEdit1.AppendLine(address + ":" + LookupHostName(*Icmp, address));
+  }
+}
+
+void TForm1::Button10Click(TObject*) {
+  StopRequested = true;
+  ui::SetScreenCursor(ui::TCursor::Default);
+}
+
+void TForm1::Button9Click(TObject*) { RichEdit1.Clear(); }
+
+void TForm1::IPPrintItemClick(TObject*) {
+  if (ui::PrintTextLines("Find IP List", RichEdit1.Lines()) == ui::PrintResult::NoDefaultPrinter)
+    MessageBoxA(Handle(), ui::kNoDefaultPrinterText, ui::kApplicationTitle,
+                MB_OK | MB_ICONEXCLAMATION);
+}

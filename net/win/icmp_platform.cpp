@@ -1,0 +1,81 @@
+// Winsock 1.1 and icmp.dll behind the echo client's seam.
+#include <windows.h>
+#include <winsock.h>
+#include <ipexport.h>
+
+#include <cstring>
+
+#include "net/icmp.h"
+
+namespace {
+
+typedef HANDLE(WINAPI* IcmpCreateFileFn)();
+typedef BOOL(WINAPI* IcmpCloseHandleFn)(HANDLE);
+typedef DWORD(WINAPI* IcmpSendEchoFn)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_INFORMATION, LPVOID,
+                                      DWORD, DWORD);
+
+class Win32Icmp : public IcmpPlatform {
+ public:
+  int WsaStartup(std::uint16_t version) override {
+    WSADATA data;
+    return ::WSAStartup(version, &data);
+  }
+  void WsaCleanup() override { ::WSACleanup(); }
+  std::uint32_t InetAddr(const std::string& text) override { return ::inet_addr(text.c_str()); }
+  std::string InetNtoa(std::uint32_t address) override {
+    in_addr a;
+    a.s_addr = address;
+    const char* s = ::inet_ntoa(a);
+    return s ? s : "";
+  }
+  bool GetHostByName(const std::string& name, HostEntry& entry) override {
+    const hostent* h = ::gethostbyname(name.c_str());
+    if (!h || !h->h_addr_list || !h->h_addr_list[0] || h->h_length != 4) return false;
+    std::memcpy(&entry.FirstAddress, h->h_addr_list[0], 4);
+    entry.OfficialName = h->h_name ? h->h_name : "";
+    return true;
+  }
+  bool GetHostByAddr(std::uint32_t address, std::string& officialName) override {
+    const hostent* h = ::gethostbyaddr(reinterpret_cast<const char*>(&address), 4, AF_INET);
+    if (!h) return false;
+    officialName = h->h_name ? h->h_name : "";
+    return true;
+  }
+  int LastError() override { return static_cast<int>(::GetLastError()); }
+
+  Module LoadLib(const char* name) override { return ::LoadLibraryA(name); }
+  Proc ProcAddress(Module module, const char* name) override {
+    return reinterpret_cast<Proc>(::GetProcAddress(static_cast<HMODULE>(module), name));
+  }
+  void FreeLib(Module module) override { ::FreeLibrary(static_cast<HMODULE>(module)); }
+
+  Handle IcmpCreateFile(Proc createFile) override {
+    HANDLE h = reinterpret_cast<IcmpCreateFileFn>(createFile)();
+    return reinterpret_cast<Handle>(h);
+  }
+  void IcmpCloseHandle(Proc closeHandle, Handle echo) override {
+    reinterpret_cast<IcmpCloseHandleFn>(closeHandle)(reinterpret_cast<HANDLE>(echo));
+  }
+  unsigned IcmpSendEcho(Proc sendEcho, Handle echo, std::uint32_t destination,
+                        const void* requestData, std::uint16_t requestSize,
+                        const EchoOptions& options, void* replyBuffer, std::uint32_t replySize,
+                        std::uint32_t timeoutMs) override {
+    IP_OPTION_INFORMATION info;
+    std::memset(&info, 0, sizeof info);
+    info.Ttl = options.Ttl;
+    info.Tos = options.Tos;
+    info.Flags = options.Flags;
+    info.OptionsSize = options.OptionsSize;
+    return reinterpret_cast<IcmpSendEchoFn>(sendEcho)(
+        reinterpret_cast<HANDLE>(echo), destination, const_cast<void*>(requestData), requestSize,
+        &info, replyBuffer, replySize, timeoutMs);
+  }
+  std::size_t ReplyRecordSize() override { return sizeof(ICMP_ECHO_REPLY); }
+};
+
+}  // namespace
+
+IcmpPlatform& Win32IcmpPlatform() {
+  static Win32Icmp platform;
+  return platform;
+}
