@@ -19,6 +19,12 @@ ensure_prefix() {
       "$WINE64" wineboot -i >/dev/null 2>&1 || true
       wineserver -w
     fi
+    if [ ! -f "$WINEPREFIX/.vesk-unmanaged" ]; then
+      # Unmanaged windows: without a window manager, hiding a managed window
+      # waits two seconds for a state change that never comes.
+      "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+        wineserver -w && touch "$WINEPREFIX/.vesk-unmanaged"
+    fi
   ) 9>"$build/.wineprefix.lock"
 }
 

@@ -1,15 +1,542 @@
+// The main window as laid out: classes, places, captions, fonts, colours,
+// tab order, resizing, the status bar and the read-me tab.
 #include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
 
 #include <gtest/gtest.h>
 
-#include "tests/win/harness.h"
+#include <cstdlib>
+#include <string>
+#include <vector>
 
-TEST(FormSmoke, BuildsAndShows) {
-  auto form = MakeForm();
-  ShowWithoutFormShow(*form);
-  Pump(300);
+#include "tests/win/harness.h"
+#include "ui/win/app.h"
+
+namespace {
+
+std::string ClassOf(HWND h) {
   char cls[64] = {0};
-  GetClassNameA(form->Handle(), cls, sizeof cls);
-  EXPECT_STREQ("TForm1", cls);
-  if (getenv("VESK_HOLD")) Pump(atoi(getenv("VESK_HOLD")));
+  GetClassNameA(h, cls, sizeof cls);
+  return cls;
 }
+
+LOGFONTA FontOf(HWND h) {
+  LOGFONTA lf = {};
+  HFONT f = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+  if (f) GetObjectA(f, sizeof lf, &lf);
+  return lf;
+}
+
+// Shows the form without the identity sequence, as most tests need no probes.
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = MakeForm();
+    ShowWithoutFormShow(*form);
+    Pump(50);
+  }
+  ui::TControl& C(const char* name) {
+    ui::TControl* c = form->FindControl(name);
+    EXPECT_NE(nullptr, c) << name;
+    return *c;
+  }
+  COLORREF PixelAt(ui::TControl& c, int x, int y) {
+    RedrawWindow(c.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(30);
+    HDC dc = GetDC(c.Handle());
+    COLORREF p = GetPixel(dc, x, y);
+    ReleaseDC(c.Handle(), dc);
+    return p;
+  }
+  std::unique_ptr<TForm1> form;
+};
+
+const char kPGothic[] = "ＭＳ Ｐゴシック";
+
+struct Layout {
+  const char* name;
+  const char* cls;
+  const char* parent;
+  int l, t, w, h;  // w < 0: sized to its caption
+  const char* caption;
+  const char* face;
+  int height;
+  bool bold;
+};
+
+const Layout kLayout[] = {
+    {"Button3", "Button", "TabSheet1", 20, 17, 200, 35, "タスクマネージャの起動", "Tahoma", 16, true},
+    {"Button2", "Button", "TabSheet1", 20, 69, 200, 35, "再起動", "Tahoma", 16, true},
+    {"Button1", "Button", "TabSheet1", 20, 124, 200, 35, "電源断", "Tahoma", 16, true},
+    {"Button4", "Button", "TabSheet1", 289, 17, 200, 55, "Administratorの表示\r※管理者権限が必要です", "Tahoma", 16, true},
+    {"Button6", "Button", "TabSheet1", 289, 86, 200, 35, "自動ログインの設定", "Tahoma", 16, true},
+    {"Label12", "Static", "TabSheet1", 20, 334, -1, -1, "機能追加のご要望お待ちしております。\r※ただし、レジストリ キー等の情報はご提供下さい。", kPGothic, 16, true},
+    {"ListBox1", "ListBox", "TabSheet4", 0, 0, 506, 377, nullptr, kPGothic, 15, true},
+    {"Panel1", "VeskContainer", "TabSheet2", 0, 0, 506, 42, nullptr, nullptr, 0, false},
+    {"doGetClass", "Button", "Panel1", 7, 10, 106, 25, "Get Info", kPGothic, 16, true},
+    {"edtClass", "ComboBox", "Panel1", 128, 10, 364, -1, "Win32_OperatingSystem", kPGothic, 16, true},
+    {"ListView1", "SysListView32", "TabSheet2", 0, 42, 506, 335, nullptr, kPGothic, 12, true},
+    {"Panel2", "VeskContainer", "TabSheet6", 0, 0, 506, 44, nullptr, nullptr, 0, false},
+    {"doSmart", "Button", "Panel2", 3, 11, 50, 25, "Info", kPGothic, 16, true},
+    {"TempLabel", "Static", "Panel2", 109, 15, -1, -1, "0ﾟC", kPGothic, 19, true},
+    {"Label10", "Static", "Panel2", 170, 6, -1, -1, "Model:", kPGothic, 15, true},
+    {"Label11", "Static", "Panel2", 170, 23, -1, -1, "Serial:", kPGothic, 15, true},
+    {"ListView2", "SysListView32", "TabSheet6", 0, 44, 506, 333, nullptr, kPGothic, 12, false},
+    {"Panel4", "VeskContainer", "TabSheet8", 0, 0, 506, 81, nullptr, nullptr, 0, false},
+    {"N1", "Edit", "Panel4", 17, 18, 50, 27, nullptr, kPGothic, 19, true},
+    {"N2", "Edit", "Panel4", 79, 18, 50, 27, nullptr, kPGothic, 19, true},
+    {"N3", "Edit", "Panel4", 141, 18, 50, 27, nullptr, kPGothic, 19, true},
+    {"N4", "Edit", "Panel4", 203, 18, 50, 27, nullptr, kPGothic, 19, true},
+    {"Label4", "Static", "Panel4", 203, 54, -1, -1, "0..255 AUTO INC", kPGothic, 16, true},
+    {"Button8", "Button", "Panel4", 269, 17, 69, 28, "IP検索", "Tahoma", 16, true},
+    {"Button10", "Button", "Panel4", 344, 17, 69, 28, "停止", "Tahoma", 16, true},
+    {"Button9", "Button", "Panel4", 427, 17, 69, 28, "クリア", "Tahoma", 16, true},
+    {"RichEdit1", "RichEdit20A", "TabSheet8", 0, 81, 506, 296, "", nullptr, 0, false},
+    {"Label1", "Static", "TabSheet5", 32, 24, -1, -1, "OS  : ", kPGothic, 16, true},
+    {"Label2", "Static", "TabSheet5", 32, 57, -1, -1, "Version : ", kPGothic, 16, true},
+    {"Label7", "Static", "TabSheet5", 32, 89, -1, -1, "MAC  : ", kPGothic, 16, true},
+    {"Label8", "Static", "TabSheet5", 32, 119, -1, -1, "HOST : ", kPGothic, 16, true},
+    {"Label9", "Static", "TabSheet5", 32, 150, -1, -1, "IP : ", kPGothic, 16, true},
+    {"Label3", "Static", "TabSheet7", 24, 27, -1, -1, "CPU : ", kPGothic, 16, true},
+    {"Label6", "Static", "TabSheet7", 24, 59, -1, -1, "SPEED : ", kPGothic, 16, true},
+    {"Label5", "Static", "TabSheet7", 24, 91, -1, -1, "INFO : ", kPGothic, 16, true},
+    {"Memo1", "Edit", "TabSheet3", 0, 0, 506, 377, "", kPGothic, 13, false},
+};
+
+}  // namespace
+
+TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
+  HWND h = form->Handle();
+  EXPECT_EQ("TForm1", ClassOf(h));
+  char cap[128] = {0};
+  GetWindowTextA(h, cap, sizeof cap);
+  EXPECT_STREQ("ヴェスクインフォ Ver1.01", cap);
+  RECT rc;
+  GetClientRect(h, &rc);
+  EXPECT_EQ(510, rc.right);
+  EXPECT_EQ(422, rc.bottom);
+  LONG style = GetWindowLongA(h, GWL_STYLE), ex = GetWindowLongA(h, GWL_EXSTYLE);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(ex & WS_EX_APPWINDOW);
+  EXPECT_EQ(nullptr, GetWindow(h, GW_OWNER));
+  // Centred on the desktop, never above or left of it.
+  RECT wr;
+  GetWindowRect(h, &wr);
+  int dx = GetSystemMetrics(SM_XVIRTUALSCREEN), dw = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  int dy = GetSystemMetrics(SM_YVIRTUALSCREEN), dh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  EXPECT_GE(wr.left, dx);
+  EXPECT_GE(wr.top, dy);
+  EXPECT_NEAR(dx + dw / 2, (wr.left + wr.right) / 2, 1);
+  EXPECT_NEAR(dy + dh / 2, (wr.top + wr.bottom) / 2, 1);
+  LOGFONTA lf = FontOf(h);
+  EXPECT_STREQ("Tahoma", lf.lfFaceName);
+  EXPECT_EQ(-11, lf.lfHeight);
+}
+
+TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) {
+  for (const Layout& e : kLayout) {
+    SCOPED_TRACE(e.name);
+    ui::TControl& c = C(e.name);
+    EXPECT_EQ(std::string(e.cls), ClassOf(c.Handle()));
+    ASSERT_NE(nullptr, c.Parent());
+    EXPECT_EQ(std::string(e.parent), c.Parent()->Name);
+    RECT r = c.Bounds();
+    EXPECT_EQ(e.l, r.left);
+    EXPECT_EQ(e.t, r.top);
+    if (e.w >= 0) EXPECT_EQ(e.w, r.right - r.left);
+    if (e.h >= 0) EXPECT_EQ(e.h, r.bottom - r.top);
+    if (e.w < 0) EXPECT_GT(r.right - r.left, 0);  // sized to the caption
+    if (e.caption) EXPECT_EQ(std::string(e.caption), c.Text());
+    if (e.face) {
+      LOGFONTA lf = FontOf(c.Handle());
+      EXPECT_STREQ(e.face, lf.lfFaceName);
+      EXPECT_EQ(-e.height, lf.lfHeight);
+      EXPECT_EQ(e.bold ? FW_BOLD : FW_NORMAL, lf.lfWeight);
+      if (e.face != std::string("Tahoma")) EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
+    }
+  }
+}
+
+TEST_F(FormTest, TabsInOrderWithTheirCaptionsAndPageArea) {
+  const char* captions[] = {"電源", "DIALOG", "HARD", "S.M.A.R.T", "FIND IP", "OS", "CPU", "読んでね"};
+  const char* sheets[] = {"TabSheet1", "TabSheet4", "TabSheet2", "TabSheet6",
+                          "TabSheet8", "TabSheet5", "TabSheet7", "TabSheet3"};
+  HWND tab = form->PageControl1.Handle();
+  ASSERT_EQ(8, TabCtrl_GetItemCount(tab));
+  for (int i = 0; i < 8; ++i) {
+    char buf[64] = {0};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = buf;
+    item.cchTextMax = sizeof buf;
+    SendMessageA(tab, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(captions[i], buf);
+    EXPECT_EQ(std::string(sheets[i]), form->PageControl1.Page(i)->Name);
+    RECT r;
+    GetClientRect(form->PageControl1.Page(i)->Handle(), &r);
+    EXPECT_EQ(506, r.right);
+    EXPECT_EQ(377, r.bottom);
+  }
+  EXPECT_EQ(0, form->PageControl1.ActivePageIndex());
+  EXPECT_TRUE(IsWindowVisible(form->TabSheet1.Handle()));
+  EXPECT_FALSE(IsWindowVisible(form->TabSheet4.Handle()));
+  LOGFONTA lf = FontOf(tab);
+  EXPECT_STREQ(kPGothic, lf.lfFaceName);
+  EXPECT_EQ(-16, lf.lfHeight);
+  EXPECT_EQ(FW_BOLD, lf.lfWeight);
+  // All eight tabs fit on one row of the 510-pixel control, 22 high.
+  RECT last;
+  TabCtrl_GetItemRect(tab, 7, &last);
+  EXPECT_LE(last.right, 510);
+  EXPECT_EQ(22, last.bottom - last.top);
+  RECT pc = form->PageControl1.Bounds();
+  EXPECT_EQ(0, pc.left);
+  EXPECT_EQ(0, pc.top);
+  EXPECT_EQ(510, pc.right);
+  EXPECT_EQ(403, pc.bottom);
+}
+
+TEST_F(FormTest, ListsComboAndEditsAreSetUpAsDesigned) {
+  // edtClass: 77 items, the trailing blank of one class name kept.
+  ASSERT_EQ(77, form->edtClass.Count());
+  EXPECT_EQ("Win32_OperatingSystem", form->edtClass.Item(0));
+  EXPECT_EQ("Win32_TemperatureProbe ", form->edtClass.Item(60));
+  EXPECT_EQ("SELECT * FROM Win32_OperatingSystem", form->edtClass.Item(71));
+  COMBOBOXINFO info = {sizeof info};
+  ASSERT_TRUE(GetComboBoxInfo(form->edtClass.Handle(), &info));
+  EXPECT_EQ(16, SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
+  EXPECT_TRUE(GetWindowLongA(form->edtClass.Handle(), GWL_STYLE) & CBS_DROPDOWN);
+
+  ASSERT_EQ(21, form->ListView1.ColumnCount());
+  EXPECT_EQ(120, form->ListView1.ColumnWidth(0));
+  for (int i = 1; i < 21; ++i) EXPECT_EQ(150, form->ListView1.ColumnWidth(i));
+  for (int i = 0; i < 21; ++i) EXPECT_EQ("", form->ListView1.ColumnCaption(i));
+  ASSERT_EQ(6, form->ListView2.ColumnCount());
+  const int w2[] = {30, 200, 60, 60, 60, 60};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(w2[i], form->ListView2.ColumnWidth(i));
+  for (ui::TListView* lv : {&form->ListView1, &form->ListView2}) {
+    LONG style = GetWindowLongA(lv->Handle(), GWL_STYLE);
+    EXPECT_EQ(LVS_REPORT, style & LVS_TYPEMASK);
+    EXPECT_TRUE(style & LVS_NOSORTHEADER);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    DWORD ex = ListView_GetExtendedListViewStyle(lv->Handle());
+    EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
+    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+  }
+
+  EXPECT_EQ(15, SendMessageA(form->ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+  EXPECT_FALSE(GetWindowLongA(form->ListBox1.Handle(), GWL_STYLE) & LBS_SORT);
+
+  EXPECT_FALSE(form->N4.Enabled());
+  for (ui::TNumEdit* n : {&form->N1, &form->N2, &form->N3, &form->N4}) {
+    LONG style = GetWindowLongA(n->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & ES_NUMBER);
+    EXPECT_TRUE(style & ES_RIGHT);
+  }
+  EXPECT_EQ(0, form->DiskNum.Value());
+  EXPECT_EQ("0", form->DiskNum.Text());
+
+  HWND re = form->RichEdit1.Handle();
+  LONG style = GetWindowLongA(re, GWL_STYLE);
+  EXPECT_TRUE(style & ES_READONLY);
+  EXPECT_TRUE(style & WS_VSCROLL);
+  EXPECT_FALSE(style & WS_HSCROLL);
+  EXPECT_EQ(2000000000, SendMessageA(re, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_TRUE(SendMessageA(re, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT);
+  ASSERT_EQ(1u, form->RichEdit1.PopupMenu.size());
+  EXPECT_EQ("IPPrintItem", form->RichEdit1.PopupMenu[0].Name);
+  EXPECT_EQ("印刷", form->RichEdit1.PopupMenu[0].Caption);
+
+  LONG memo = GetWindowLongA(form->Memo1.Handle(), GWL_STYLE);
+  EXPECT_TRUE(memo & ES_MULTILINE);
+  EXPECT_TRUE(memo & ES_READONLY);
+  EXPECT_FALSE(memo & (WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL));  // word wrap, no bars
+}
+
+TEST_F(FormTest, NumericEditsTakeDigitsOnlyAndKeepTheRange) {
+  HWND n1 = form->N1.Handle();
+  SetWindowTextA(n1, "");
+  for (char ch : std::string("1a2")) SendMessageA(n1, WM_CHAR, ch, 0);
+  EXPECT_EQ("12", form->N1.Text());
+  SetWindowTextA(n1, "300");
+  EXPECT_EQ("255", form->N1.Text());
+  SetWindowTextA(n1, "255");
+  EXPECT_EQ("255", form->N1.Text());
+  SetWindowTextA(n1, "0");
+  EXPECT_EQ("0", form->N1.Text());
+}
+
+TEST_F(FormTest, SpinEditHasNoBoundAndReadsNonNumbersAsZero) {
+  form->DiskNum.SetText("abc");
+  EXPECT_EQ(0, form->DiskNum.Value());
+  form->DiskNum.SetText("-1");
+  EXPECT_EQ(-1, form->DiskNum.Value());
+  form->DiskNum.SetText("2147483647");
+  EXPECT_EQ(2147483647, form->DiskNum.Value());
+  form->DiskNum.SetText("5");
+  // The up arrow steps past any bound.
+  NMUPDOWN ud = {};
+  ud.hdr.hwndFrom = form->DiskNum.UpDown();
+  ud.hdr.code = UDN_DELTAPOS;
+  ud.iDelta = 1;
+  SendMessageA(GetParent(form->DiskNum.UpDown()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ud));
+  EXPECT_EQ(6, form->DiskNum.Value());
+  form->DiskNum.SetText("0");
+  ud.iDelta = -1;
+  SendMessageA(GetParent(form->DiskNum.UpDown()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ud));
+  EXPECT_EQ(-1, form->DiskNum.Value());
+}
+
+TEST_F(FormTest, HintsOnTheThreeControlsThatHaveThem) {
+  EXPECT_EQ("ダブルクリックで表示", form->ListBox1.Hint());
+  EXPECT_EQ("論理ドライブ番号", form->DiskNum.Hint());
+  EXPECT_EQ("温度", form->TempLabel.Hint());
+  HWND tip = form->ToolTip();
+  ASSERT_NE(nullptr, tip);
+  EXPECT_EQ(3, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+  for (ui::TControl* c : std::vector<ui::TControl*>{&form->ListBox1, &form->DiskNum, &form->TempLabel}) {
+    char buf[128] = {0};
+    TTTOOLINFOA ti = {};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = form->Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(c->Handle());
+    ti.lpszText = buf;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof buf, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_EQ(c->Hint(), std::string(buf));
+  }
+}
+
+TEST_F(FormTest, ColoursOfTheListsAndStyledButtons) {
+  form->PageControl1.SetActivePageIndex(1);
+  RECT r;
+  GetClientRect(form->ListBox1.Handle(), &r);
+  EXPECT_EQ(RGB(192, 220, 192), PixelAt(form->ListBox1, r.right - 3, r.bottom - 3));
+  form->PageControl1.SetActivePageIndex(4);
+  GetClientRect(form->RichEdit1.Handle(), &r);
+  EXPECT_EQ(RGB(192, 220, 192), PixelAt(form->RichEdit1, r.right / 2, r.bottom - 5));
+  EXPECT_EQ(RGB(0, 60, 116), PixelAt(form->Button8, 0, 14));
+  EXPECT_EQ(RGB(244, 244, 240), PixelAt(form->Button8, 3, 25));
+  form->PageControl1.SetActivePageIndex(0);
+}
+
+TEST_F(FormTest, TabOrderWithinEachContainer) {
+  auto order = [](ui::TControl& parent) {
+    std::vector<std::string> names;
+    for (HWND h = GetWindow(parent.Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      ui::TControl* c = ui::TControl::FromHandle(h);
+      if (c && c->Handle() == h && (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP)) names.push_back(c->Name);
+    }
+    return names;
+  };
+  using V = std::vector<std::string>;
+  EXPECT_EQ((V{"Button3", "Button1", "Button2", "Button4", "Button6"}), order(form->TabSheet1));
+  EXPECT_EQ((V{"ListView1", "Panel1"}), order(form->TabSheet2));
+  EXPECT_EQ((V{"edtClass", "doGetClass"}), order(form->Panel1));
+  EXPECT_EQ((V{"ListView2", "Panel2"}), order(form->TabSheet6));
+  EXPECT_EQ((V{"DiskNum", "doSmart"}), order(form->Panel2));
+  EXPECT_EQ((V{"Panel4", "RichEdit1"}), order(form->TabSheet8));
+  EXPECT_EQ((V{"N1", "N2", "N3", "N4", "Button8", "Button9", "Button10"}), order(form->Panel4));
+}
+
+TEST_F(FormTest, ResizingStretchesDockedControlsOnly) {
+  RECT b3 = form->Button3.Bounds(), n1 = form->N1.Bounds(), l10 = form->Label10.Bounds();
+  RECT wr;
+  GetWindowRect(form->Handle(), &wr);
+  SetWindowPos(form->Handle(), nullptr, 0, 0, wr.right - wr.left + 200, wr.bottom - wr.top + 100,
+               SWP_NOMOVE | SWP_NOZORDER);
+  Pump(50);
+  auto size = [](ui::TControl& c) {
+    RECT r = c.Bounds();
+    return std::make_pair(static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top));
+  };
+  EXPECT_EQ(std::make_pair(706, 477), size(form->ListBox1));
+  EXPECT_EQ(std::make_pair(706, 435), size(form->ListView1));
+  EXPECT_EQ(std::make_pair(706, 433), size(form->ListView2));
+  EXPECT_EQ(std::make_pair(706, 396), size(form->RichEdit1));
+  EXPECT_EQ(std::make_pair(706, 477), size(form->Memo1));
+  EXPECT_EQ(std::make_pair(706, 81), size(form->Panel4));
+  RECT sb = form->sbrMain.Bounds();
+  EXPECT_EQ(503, sb.top);
+  EXPECT_EQ(710, sb.right);
+  auto same = [](RECT a, RECT b) { return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom; };
+  EXPECT_TRUE(same(b3, form->Button3.Bounds()));
+  EXPECT_TRUE(same(n1, form->N1.Bounds()));
+  EXPECT_TRUE(same(l10, form->Label10.Bounds()));
+}
+
+TEST_F(FormTest, SwitchingTabsByClickKeepsEveryControlsContent) {
+  form->N1.SetText("127");
+  form->edtClass.SetText("Win32_BIOS");
+  form->RichEdit1.AppendLine("127.0.0.1:localhost");
+  form->Memo1.SetLines("line");
+  form->ListView2.AddRow({"05", "name"});
+  HWND tab = form->PageControl1.Handle();
+  for (int i : {4, 2, 7, 3, 0, 4}) {
+    RECT r;
+    TabCtrl_GetItemRect(tab, i, &r);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(tab, WM_LBUTTONUP, 0, at);
+    Pump(20);
+    EXPECT_EQ(i, form->PageControl1.ActivePageIndex());
+    for (int k = 0; k < 8; ++k)
+      EXPECT_EQ(k == i, IsWindowVisible(form->PageControl1.Page(k)->Handle()) != 0) << i << " " << k;
+  }
+  EXPECT_EQ("127", form->N1.Text());
+  EXPECT_EQ("Win32_BIOS", form->edtClass.Text());
+  EXPECT_EQ(std::vector<std::string>{"127.0.0.1:localhost"}, form->RichEdit1.Lines());
+  EXPECT_EQ("line", form->Memo1.Text());
+  EXPECT_EQ("name", form->ListView2.Cell(0, 1));
+}
+
+TEST_F(FormTest, StatusBarPanes) {
+  const auto& panes = form->sbrMain.Panes();
+  ASSERT_EQ(5u, panes.size());
+  const char* names[] = {"ClockStatus1", "KeyStatus1", "KeyStatus2", "KeyStatus3", "StatusPane1"};
+  const int widths[] = {122, 41, 35, 34, 169};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(names[i], panes[i].Name);
+    EXPECT_EQ(widths[i], panes[i].Width);
+  }
+  EXPECT_EQ(ui::LongDateText(), panes[0].Text);
+  EXPECT_FALSE(panes[4].Text.empty());
+  RECT r = form->sbrMain.Bounds();
+  EXPECT_EQ(403, r.top);
+  EXPECT_EQ(19, r.bottom - r.top);
+  // The clock is repainted only when its text changes.
+  unsigned before = form->sbrMain.Repaints();
+  Pump(1200);
+  EXPECT_EQ(before, form->sbrMain.Repaints());
+}
+
+namespace {
+void TapKey(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+}  // namespace
+
+TEST_F(FormTest, KeyPanesFollowTheToggleStates) {
+  SetForegroundWindow(form->Handle());
+  struct Key {
+    WORD vk;
+    int pane;
+    const char* text;
+  };
+  for (Key k : {Key{VK_CAPITAL, 1, "CAPS"}, Key{VK_NUMLOCK, 2, "NUM"}, Key{VK_SCROLL, 3, "SCR"}}) {
+    SCOPED_TRACE(k.text);
+    bool was = (GetKeyState(k.vk) & 1) != 0;
+    EXPECT_EQ(was ? k.text : "", form->sbrMain.Panes()[k.pane].Text);
+    TapKey(k.vk);
+    Pump(700);
+    bool now = (GetKeyState(k.vk) & 1) != 0;
+    EXPECT_NE(was, now) << "the key did not toggle";
+    EXPECT_EQ(now ? k.text : "", form->sbrMain.Panes()[k.pane].Text);
+    TapKey(k.vk);
+    Pump(700);
+    EXPECT_EQ(was ? k.text : "", form->sbrMain.Panes()[k.pane].Text);
+  }
+}
+
+// ---------------------------------------------------------------- read-me
+
+class FormReadMe : public FormTest {
+ protected:
+  std::string Load(const std::string& bytes) {
+    dir.Write("VeskInfo.txt", bytes);
+    CurrentDir cd(dir.Path());
+    ui::SafeCall([this] { form->LoadReadMe(); });
+    return form->Memo1.Text();
+  }
+  TempDir dir;
+};
+
+TEST_F(FormReadMe, EveryLineEndShowsTheSameLines) {
+  EXPECT_EQ("first\r\nsecond\r\nthird", Load("first\r\nsecond\r\nthird"));
+  EXPECT_EQ("first\r\nsecond\r\nthird", Load("first\nsecond\nthird"));
+  EXPECT_EQ("first\r\nsecond\r\nthird", Load("first\rsecond\rthird"));
+  EXPECT_EQ("a\r\n\r\nb\r\n", Load("a\n\rb\r\n"));
+}
+
+TEST_F(FormReadMe, ShiftJisTextAndOddBytesLoad) {
+  EXPECT_EQ("表示ソフト\r\n読んでね", Load("表示ソフト\n読んでね"));
+  // Lead bytes without a trail, stray high bytes: shown as they come, no crash.
+  std::string odd = "\x81\n\xff\xfe\x80 \x82";
+  Load(odd);
+  EXPECT_FALSE(form->Memo1.Text().empty());
+  EXPECT_EQ("", Load(""));
+}
+
+TEST_F(FormReadMe, TwentyMegabytesLoadWithoutHanging) {
+  std::string big;
+  big.reserve(20u << 20);
+  const std::string line = "読んでね 0123456789 abcdefghijklmnopqrstuvwxyz\n";
+  while (big.size() + line.size() <= (20u << 20)) big += line;
+  DWORD t0 = GetTickCount();
+  std::string shown = Load(big);
+  DWORD ms = GetTickCount() - t0;
+  EXPECT_LT(ms, 60000u);
+  EXPECT_EQ(big.size() + big.size() / line.size(), shown.size());  // every LF became CR LF
+}
+
+TEST_F(FormReadMe, MissingFileShowsTheOpenErrorOnce) {
+  form->Memo1.SetLines("old");
+  form->Memo1.SetText("");
+  CurrentDir cd(dir.Path());
+  BoxWatcher boxes;
+  ui::SafeCall([this] { form->LoadReadMe(); });
+  Pump(300);
+  auto seen = boxes.Boxes();
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ("Vesktech PC Infomation Tool", seen[0].caption);
+  const std::string head = "ファイル " + dir.Path() + "\\VeskInfo.txt は開けません。 ";
+  ASSERT_GT(seen[0].text.size(), head.size());
+  EXPECT_EQ(head, seen[0].text.substr(0, head.size()));
+  // The system's text follows, without a final full stop, and the message ends in a blank.
+  std::string sys = seen[0].text.substr(head.size());
+  ASSERT_GE(sys.size(), 2u);
+  EXPECT_EQ(' ', sys.back());
+  EXPECT_NE('.', sys[sys.size() - 2]);
+  EXPECT_NE(' ', sys[sys.size() - 2]);
+  EXPECT_TRUE(seen[0].hasIcon);
+  EXPECT_EQ(1u, seen[0].buttons.size());
+  EXPECT_EQ("", form->Memo1.Text());
+}
+
+TEST_F(FormReadMe, LockedFileCannotBeOpenedEither) {
+  std::string path = dir.Write("VeskInfo.txt", "text");
+  // Another writer holds it: our read denies writers, so the open fails.
+  HANDLE w = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, w);
+  CurrentDir cd(dir.Path());
+  BoxWatcher boxes;
+  ui::SafeCall([this] { form->LoadReadMe(); });
+  Pump(300);
+  CloseHandle(w);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("は開けません。"));
+  EXPECT_EQ("", form->Memo1.Text());
+}
+
+TEST(FormErrorBox, EscapingErrorsShowTheirMessageAndTheProgramGoesOn) {
+  BoxWatcher boxes;
+  ui::SafeCall([] { throw std::runtime_error("Unable to register icmp.dll"); });
+  ui::SafeCall([] { throw std::runtime_error("ends in blank "); });
+  Pump(300);
+  auto seen = boxes.Boxes();
+  ASSERT_EQ(2u, seen.size());
+  EXPECT_EQ("Unable to register icmp.dll.", seen[0].text);
+  EXPECT_EQ("ends in blank ", seen[1].text);
+  for (const BoxRecord& b : seen) {
+    EXPECT_EQ("Vesktech PC Infomation Tool", b.caption);
+    EXPECT_TRUE(b.hasIcon);
+  }
+}
+

@@ -182,7 +182,10 @@ void TWinContainer::LayoutChildren() {
       c->SetBounds(rc.left, rc.top, std::max(0L, rc.right - rc.left), std::max(0L, rc.bottom - rc.top));
 }
 
-void TWinContainer::ApplyTabOrder() {
+void TWinContainer::ApplyTabOrder() { ApplyTabOrderTo(*this); }
+
+void TWinContainer::ApplyTabOrderTo(TControl& parent) {
+  auto& children_ = parent.children_;
   std::vector<TControl*> order;
   for (TControl* c : children_)
     if (c->tabOrder_ >= 0) order.push_back(c);
@@ -194,7 +197,7 @@ void TWinContainer::ApplyTabOrder() {
     after = c->hwnd_;
   }
   for (TControl* c : children_)
-    if (auto* w = dynamic_cast<TWinContainer*>(c)) w->ApplyTabOrder();
+    if (!c->children_.empty()) ApplyTabOrderTo(*c);
 }
 
 void TWinContainer::Paint(HDC dc, const RECT& rc) {
@@ -269,6 +272,11 @@ LRESULT TWinContainer::WndProc(UINT m, WPARAM w, LPARAM l) {
     case WM_SIZE:
       LayoutChildren();
       return 0;
+    case WM_SETFONT:
+      font_handle_ = reinterpret_cast<HFONT>(w);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_handle_);
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
@@ -576,6 +584,9 @@ void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
   height_ = h;
   for (const std::string& s : items) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
   SendMessageA(hwnd_, CB_SETITEMHEIGHT, 0, itemHeight);
+  COMBOBOXINFO info = {sizeof info};
+  if (GetComboBoxInfo(hwnd_, &info) && info.hwndList)  // not every system applies the above
+    SendMessageA(info.hwndList, LB_SETITEMHEIGHT, 0, itemHeight);
   SetText(text);
 }
 
@@ -711,8 +722,9 @@ void TRichEdit::Create(TControl* parent) {
   static HMODULE lib = LoadLibraryA("riched20.dll");  // the class lives as long as the process
   (void)lib;
   CreateWin(parent, RICHEDIT_CLASSA, "",
-            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | ES_NOHIDESEL, 0);
-  SendMessageA(hwnd_, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | ES_DISABLENOSCROLL | ES_NOHIDESEL, 0);
+  SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);  // the mode can only change while nothing is recorded
+  SendMessageA(hwnd_, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
   SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, 2000000000);
   if (hasColor_) SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, color_);
   const FontSpec& f = EffectiveFont();

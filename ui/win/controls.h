@@ -113,12 +113,14 @@ class TWinContainer : public TControl {
   virtual void LayoutChildren();
   // Puts the children in tab order (the window Z-order).
   void ApplyTabOrder();
+  static void ApplyTabOrderTo(TControl& parent);
 
  protected:
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
   virtual LRESULT WndProc(UINT m, WPARAM w, LPARAM l);
   virtual void Paint(HDC dc, const RECT& rc);
   DWORD extraStyle_ = 0;
+  HFONT font_handle_ = nullptr;
 };
 
 class TPanel : public TWinContainer {
