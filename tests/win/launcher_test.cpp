@@ -307,7 +307,7 @@ TEST(LauncherRealStart, MissingProgramShowsTheInformationBox) {
   EXPECT_EQ("情報", boxes[0].caption);
   EXPECT_EQ("表示できませんでした．", boxes[0].text);
   EXPECT_FALSE(boxes[0].hasIcon);
-  EXPECT_EQ(1u, boxes[0].buttons.size());
+  EXPECT_EQ(std::vector<std::string>{"OK"}, boxes[0].buttons);
 }
 
 TEST(LauncherPower, ButtonsPassTheirExactLines) {
