@@ -26,5 +26,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TForm1 form;
   form.QuitOnDestroy = true;
   form.Show();
-  return ui::RunMessageLoop(form.Handle());
+  return ui::RunMessageLoop(form.Handle(),
+                            [&form](const MSG& m) { return form.PageControl1.HandleTabKeys(m); });
 }

@@ -35,9 +35,10 @@ void ProcessMessages() {
   }
 }
 
-int RunMessageLoop(HWND mainWindow) {
+int RunMessageLoop(HWND mainWindow, const std::function<bool(const MSG&)>& keyFilter) {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (keyFilter && keyFilter(msg)) continue;
     if (mainWindow && IsWindow(mainWindow) && IsDialogMessageA(mainWindow, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

@@ -21,8 +21,9 @@ void SafeCall(const std::function<void()>& fn);
 
 // Lets pending window messages run (keeps WM_QUIT for the main loop).
 void ProcessMessages();
-// The main loop; returns the exit code once WM_QUIT arrives.
-int RunMessageLoop(HWND mainWindow);
+// The main loop; returns the exit code once WM_QUIT arrives. keyFilter sees
+// every message first and returns true for those it handled.
+int RunMessageLoop(HWND mainWindow, const std::function<bool(const MSG&)>& keyFilter = nullptr);
 
 enum class TCursor { Default, HourGlass };
 TCursor ScreenCursor();

@@ -339,6 +339,18 @@ void TPageControl::LayoutSheets() {
     s->SetBounds(2, kTabHeight + 2, std::max(0L, rc.right - 4), std::max(0L, rc.bottom - kTabHeight - 4));
 }
 
+bool TPageControl::HandleTabKeys(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000))
+    return false;
+  HWND root = GetAncestor(hwnd_, GA_ROOT);
+  if (msg.hwnd != root && !IsChild(root, msg.hwnd)) return false;
+  int n = PageCount();
+  if (n == 0) return false;
+  int step = (GetKeyState(VK_SHIFT) & 0x8000) ? n - 1 : 1;
+  SetActivePageIndex((ActivePageIndex() + step) % n);
+  return true;
+}
+
 bool TPageControl::OnNotify(NMHDR* nm, LRESULT& result) {
   if (nm->code == TCN_SELCHANGE) {
     SetActivePageIndex(ActivePageIndex());

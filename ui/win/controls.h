@@ -143,6 +143,8 @@ class TPageControl : public TControl {
   TTabSheet* Page(int i) const { return sheets_.at(i); }
   int PageCount() const { return static_cast<int>(sheets_.size()); }
   void LayoutSheets();
+  // Ctrl+Tab and Ctrl+Shift+Tab step through the pages; true when msg was one.
+  bool HandleTabKeys(const MSG& msg);
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
   static constexpr int kTabHeight = 22;
