@@ -299,7 +299,10 @@ TEST(WmiVariant, SafeArraysFromIndexZero) {
 
 // Not a test: the time of one request, printed for bench/wmi.sh.
 TEST(WmiBench, DISABLED_OperatingSystemRequest) {
-  Ask("Win32_OperatingSystem");  // warm the service up
+  Answer first = Ask("Win32_OperatingSystem");  // warms the service up
+  std::string names;
+  for (const std::string& n : HeaderNames(first.grid)) names += (names.empty() ? "" : ",") + n;
+  std::printf("properties: %s\n", names.c_str());
   const int runs = 10;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < runs; ++i) ASSERT_EQ(1, Ask("Win32_OperatingSystem").count);

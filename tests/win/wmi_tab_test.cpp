@@ -222,8 +222,9 @@ TEST_F(WmiTab, OperatingSystemFromTheService) {
   for (int p = 0; p < r; ++p) {
     EXPECT_EQ(t[0][p + 1], form->ListView1.Cell(p, 0));
     if (t[0][p + 1] != "FreePhysicalMemory" && t[0][p + 1] != "FreeVirtualMemory" &&
-        t[0][p + 1] != "LocalDateTime")
+        t[0][p + 1] != "LocalDateTime") {
       EXPECT_EQ(t[1][p + 1], form->ListView1.Cell(p, 1)) << t[0][p + 1];
+    }
   }
   EXPECT_EQ(0, real.beeps);
 }
@@ -267,7 +268,9 @@ TEST_F(WmiTab, OddTextsInTheComboBoxGiveAGridOrABeep) {
     bool beeped = real.beeps > beeps;
     beeps = real.beeps;
     EXPECT_FALSE(grid && beeped) << c.text.substr(0, 40);
-    if (c.mustBeep) EXPECT_TRUE(beeped) << c.text.substr(0, 40);
+    if (c.mustBeep) {
+      EXPECT_TRUE(beeped) << c.text.substr(0, 40);
+    }
     EXPECT_TRUE(form->doGetClass.Enabled());
   }
 }
