@@ -263,21 +263,6 @@ TEST(SmartDriveRequests, IdentifyFailingOnZeroAndAnsweringOnOne) {
             r.error);
 }
 
-TEST(SmartDriveRequests, IdentifyFailingOnTheLastPositionGivesFalse) {
-  ReplayDrive dev;
-  dev.positions[0] = Drive("FIRST");
-  dev.deviceMap = 0x03;
-  dev.hook = FailWhen(IsEnable, 0, 0, 8);  // only a message; the identify on 0 answers
-  auto r = RunIdentify(dev);
-  EXPECT_TRUE(r.ok);
-
-  // Position 0 fails, position 1 is absent from the captures: false.
-  dev.hook = FailWhen([](const Call& c) { return IsIdentify(c) && c.Position() == 0; }, 0, 0);
-  r = RunIdentify(dev);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ("", r.model);
-}
-
 TEST(SmartDriveRequests, AttributeReadFailureTakesStatusFromItsOwnReply) {
   ReplayDrive dev(Drive("M"));
   dev.hook = FailWhen(IsReadData, 4, 0x04, 23);
