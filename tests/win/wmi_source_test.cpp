@@ -190,30 +190,17 @@ TEST(WmiService, ServicesAreManyWithOneWidth) {
   EXPECT_EQ(std::to_string(a.count), a.grid.back()[0]);
 }
 
-TEST(WmiService, OddRequestTextsAnswerOrFail) {
-  std::vector<std::string> texts = {"",
-                                    std::string(10000, 'W'),
-                                    "Win32_\x93\xfa\x96\x7b\x8c\xea",  // Shift-JIS
-                                    "SELECT * FROM Win32_BIOS WHERE Name = '\x93\xfa\x96\x7b'",
-                                    "Win32_\"BIOS'",
-                                    "SELECT * FROM Win32_BIOS WHERE Name = \"a\\\\b'\"",
-                                    "root\\cimv2:Win32_BIOS",
-                                    "SELECT " + std::string(10000, '*')};
-  for (const std::string& t : texts) {
-    auto start = std::chrono::steady_clock::now();
-    Answer a = Ask(t);
-    auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_GE(a.result, -1) << t.substr(0, 60);
-    EXPECT_LT(secs, 30.0) << t.substr(0, 60);
+TEST(WmiService, EveryListedItemAnswersOrFailsWithAMessage) {
+  for (const char* item : kWmiClassItems) {
+    Answer a = Ask(item);
+    EXPECT_GE(a.result, -1) << item;
+    if (a.result == -1) {
+      EXPECT_FALSE(a.error.empty()) << item;
+    } else {
+      EXPECT_EQ("", a.error) << item;
+      EXPECT_EQ(a.count == 0 ? 0u : static_cast<size_t>(a.count) + 1, a.grid.size()) << item;
+    }
   }
-}
-
-TEST(WmiService, EachRequestReleasesWhatItTook) {
-  // Many requests in a row must neither pile up objects nor slow down.
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 30; ++i) ASSERT_EQ(1, Ask("Win32_OperatingSystem").count);
-  auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(secs, 60.0);
 }
 
 TEST(WmiVariant, ScalarsAndTheirTags) {
