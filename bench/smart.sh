@@ -6,6 +6,6 @@ set -euo pipefail
 exe="$build/win64/tests/win_tests.exe"
 for t in SmartTab.EveryCaptureShowsAsThePeerReadIt SmartWine.RealDevicesEndInALabelOutcome; do
   start=$(date +%s%N)
-  wine64 "$exe" --gtest_filter="$t" | grep -E '^\[ +(OK|FAILED) +\]|^disk ' || true
+  "$WINE64" "$exe" --gtest_filter="$t" | grep -E '^\[ +(OK|FAILED) +\]|^disk ' || true
   echo "$t: $(( ($(date +%s%N) - start) / 1000000 )) ms wall, including start-up"
 done
