@@ -59,9 +59,9 @@ double GetCPUSpeed(HardInfoPlatform& p) {
     p.SetProcessPriorityClass(kRealtimePriorityClass);
     p.SetThreadPriority(kThreadPriorityTimeCritical);
     p.SleepMs(10);
-    const uint64_t t0 = p.ReadTimeStampCounter();
+    const uint64_t t0 = p.ReadTimeStamp();
     p.SleepMs(500);
-    const uint64_t t1 = p.ReadTimeStampCounter();
+    const uint64_t t1 = p.ReadTimeStamp();
     elapsed = t1 - t0;
   }
   return ClockFromTicks(elapsed);

@@ -72,7 +72,7 @@ class HardInfoPlatform {
   // Processor.
   virtual TFlagsReadings ToggleIdFlag() = 0;
   virtual TCPUIDSignature CPUIDLeaf1() = 0;
-  virtual uint64_t ReadTimeStampCounter() = 0;
+  virtual uint64_t ReadTimeStamp() = 0;  // not "...Counter": winnt.h has a macro of that name
   virtual uint32_t ProcessPriorityClass() = 0;
   virtual int ThreadPriority() = 0;
   virtual void SetProcessPriorityClass(uint32_t c) = 0;

@@ -174,7 +174,7 @@ TCPUIDSignature Win32HardInfo::CPUIDLeaf1() {
   return w;
 }
 
-uint64_t Win32HardInfo::ReadTimeStampCounter() {
+uint64_t Win32HardInfo::ReadTimeStamp() {
 #ifdef VESK_HAVE_X86
   return __rdtsc();
 #else

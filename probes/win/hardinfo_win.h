@@ -26,7 +26,7 @@ class Win32HardInfo : public HardInfoPlatform {
 
   TFlagsReadings ToggleIdFlag() override;
   TCPUIDSignature CPUIDLeaf1() override;
-  uint64_t ReadTimeStampCounter() override;
+  uint64_t ReadTimeStamp() override;
   uint32_t ProcessPriorityClass() override;
   int ThreadPriority() override;
   void SetProcessPriorityClass(uint32_t c) override;

@@ -27,6 +27,7 @@ class FakeHardInfo : public HardInfoPlatform {
 
   bool QueryVersion(TOSVersion& r) override {
     ++versionCalls;
+    log.push_back("version");
     if (versionOk) r = version;
     return versionOk;
   }
@@ -66,7 +67,7 @@ class FakeHardInfo : public HardInfoPlatform {
     ++cpuidCalls;
     return cpuid;
   }
-  uint64_t ReadTimeStampCounter() override {
+  uint64_t ReadTimeStamp() override {
     log.push_back("rdtsc");
     uint64_t v = counter.empty() ? 0 : counter.front();
     if (!counter.empty()) counter.pop_front();
@@ -114,6 +115,7 @@ class FakeHardInfo : public HardInfoPlatform {
   std::vector<NcbCall> ncbCalls;
 
   uint8_t Netbios(TNcb& n) override {
+    if (n.Command == hardinfo::kNcbEnum) log.push_back("ncbenum");
     ncbCalls.push_back({n.Command, n.LanaNum, n.Length, std::string(n.CallName, 16),
                         n.Buffer != nullptr});
     if (n.Command == hardinfo::kNcbEnum && enumWrites) {
@@ -132,6 +134,7 @@ class FakeHardInfo : public HardInfoPlatform {
   uint32_t computerNameSizeAsked = 0;
   bool QueryComputerName(char* buffer, uint32_t& size) override {
     computerNameSizeAsked = size;
+    log.push_back("computername");
     if (!computerNameOk) return false;
     std::memcpy(buffer, computerName.data(), std::min<size_t>(computerName.size(), size));
     if (computerName.size() < size) buffer[computerName.size()] = '\0';
