@@ -540,3 +540,38 @@ TEST(FormErrorBox, EscapingErrorsShowTheirMessageAndTheProgramGoesOn) {
   }
 }
 
+
+// The shipped program carries its manifest and version information.
+TEST(FormResources, ManifestAndVersionInformation) {
+  char self[MAX_PATH] = {0};
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string exe = self;
+  exe = exe.substr(0, exe.find_last_of('\\'));
+  exe = exe.substr(0, exe.find_last_of('\\')) + "\\VeskInfo.exe";
+  DWORD dummy = 0, size = GetFileVersionInfoSizeA(exe.c_str(), &dummy);
+  ASSERT_GT(size, 0u) << exe;
+  std::vector<char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, info.data()));
+  auto value = [&](const char* name) {
+    char* p = nullptr;
+    UINT n = 0;
+    std::string key = std::string("\\StringFileInfo\\041103A4\\") + name;
+    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&p), &n) || !p) return std::string();
+    return std::string(p);
+  };
+  EXPECT_EQ("ヴェスクインフォ", value("ProductName"));
+  EXPECT_EQ("ヴェスクインフォ", value("FileDescription"));
+  EXPECT_EQ("1.01", value("ProductVersion"));
+  EXPECT_EQ("1.01", value("FileVersion"));
+
+  HMODULE m = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, m);
+  HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(nullptr, r);
+  std::string manifest(static_cast<const char*>(LockResource(LoadResource(m, r))), SizeofResource(m, r));
+  FreeLibrary(m);
+  EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
+  EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
+  EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\""));
+  EXPECT_EQ(std::string::npos, manifest.find("requireAdministrator"));
+}

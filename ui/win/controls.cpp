@@ -851,15 +851,19 @@ bool TStatusBar::SetPaneText(int i, const std::string& text) {
 void TStatusBar::Paint(HDC dc) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  // Vertical gradient from white to the button face.
-  TRIVERTEX v[2] = {};
+  // Vertical gradient from white to the button face, one band per row
+  // (drawn by hand: the gradient API is missing on the oldest systems).
   COLORREF top = RGB(255, 255, 255), bottom = GetSysColor(COLOR_BTNFACE);
-  v[0].x = rc.left, v[0].y = rc.top;
-  v[0].Red = GetRValue(top) << 8, v[0].Green = GetGValue(top) << 8, v[0].Blue = GetBValue(top) << 8;
-  v[1].x = rc.right, v[1].y = rc.bottom;
-  v[1].Red = GetRValue(bottom) << 8, v[1].Green = GetGValue(bottom) << 8, v[1].Blue = GetBValue(bottom) << 8;
-  GRADIENT_RECT g = {0, 1};
-  GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+  int h = std::max(1L, rc.bottom - rc.top);
+  for (int y = 0; y < h; ++y) {
+    auto mix = [&](int a, int b) { return a + (b - a) * y / std::max(1, h - 1); };
+    HBRUSH band = CreateSolidBrush(RGB(mix(GetRValue(top), GetRValue(bottom)),
+                                       mix(GetGValue(top), GetGValue(bottom)),
+                                       mix(GetBValue(top), GetBValue(bottom))));
+    RECT row = {rc.left, rc.top + y, rc.right, rc.top + y + 1};
+    FillRect(dc, &row, band);
+    DeleteObject(band);
+  }
   HGDIOBJ of = SelectObject(dc, Fonts().Get(EffectiveFont()));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
