@@ -39,6 +39,21 @@ bool IsDottedAddress(const std::string& s) {
   return parts == 4;
 }
 
+// EBX of leaf 1 holds the APIC ID of the processor that runs the
+// instruction: comparisons stay on one processor.
+class OnOneProcessor {
+ public:
+  OnOneProcessor() : old_(SetThreadAffinityMask(GetCurrentThread(), 1)) {}
+  OnOneProcessor(const OnOneProcessor&) = delete;
+  OnOneProcessor& operator=(const OnOneProcessor&) = delete;
+  ~OnOneProcessor() {
+    if (old_) SetThreadAffinityMask(GetCurrentThread(), old_);
+  }
+
+ private:
+  DWORD_PTR old_;
+};
+
 std::string Leaf1Text() {
   unsigned a = 0, b = 0, c = 0, d = 0;
   if (!__get_cpuid(1, &a, &b, &c, &d)) return "CPUID not available";
@@ -163,6 +178,7 @@ TEST(IdentityProbes, RunTimeLookupsMatchTheDirectCalls) {
 }
 
 TEST(IdentityProbes, SignatureIsLeafOne) {
+  OnOneProcessor pin;
   Win32HardInfo p;
   EXPECT_TRUE(HasCPUID(p));
   EXPECT_EQ(Leaf1Text(), GetCPUIDText(p));
@@ -302,6 +318,7 @@ std::string After(const std::string& s, const std::string& prefix) {
 }  // namespace
 
 TEST(IdentityForm, RealProbesFillBothTabs) {
+  OnOneProcessor pin;
   ShownForm f(&Win32HardInfoPlatform());
   TForm1& w = *f.form;
   EXPECT_TRUE(f.boxes.Boxes().empty());
