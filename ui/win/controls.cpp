@@ -537,7 +537,7 @@ bool TLabel::OnDrawItem(DRAWITEMSTRUCT* di) {
 // ---------------------------------------------------------------- edits
 
 void TNumEdit::Create(TControl* parent) {
-  CreateWin(parent, "EDIT", "0", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  CreateWin(parent, "EDIT", "", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
   SendMessageA(hwnd_, EM_SETLIMITTEXT, 3, 0);
 }
 
