@@ -616,8 +616,37 @@ std::string TComboBox::Item(int i) const {
 void TComboBox::SetItemIndex(int i) { SendMessageA(hwnd_, CB_SETCURSEL, i, 0); }
 
 void TListBox::Create(TControl* parent, int itemHeight) {
-  CreateWin(parent, "LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, WS_EX_CLIENTEDGE);
+  CreateWin(parent, "LISTBOX", "",
+            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL,
+            WS_EX_CLIENTEDGE);
   SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, itemHeight);
+}
+
+bool TListBox::OnDrawItem(DRAWITEMSTRUCT* di) {
+  HDC dc = di->hDC;
+  RECT r = di->rcItem;
+  bool selected = (di->itemState & ODS_SELECTED) != 0;
+  HBRUSH back = selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : BackBrush();
+  FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_WINDOW));
+  if (di->itemID != static_cast<UINT>(-1)) {
+    std::string t = Item(static_cast<int>(di->itemID));
+    HGDIOBJ of = SelectObject(dc, Fonts().Get(EffectiveFont()));
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    // Fit the character box, not the whole cell, into the row: a substitute
+    // font with a tall leading would otherwise lose the tops of its glyphs.
+    RECT tr = {r.left + 2, r.top - tm.tmInternalLeading * 3 / 4, r.right, r.bottom};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : TextColorOf(EffectiveFont()));
+    HRGN clip = CreateRectRgnIndirect(&r);
+    SelectClipRgn(dc, clip);
+    DrawTextA(dc, t.c_str(), static_cast<int>(t.size()), &tr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
+    SelectObject(dc, of);
+  }
+  if (di->itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+  return true;
 }
 
 int TListBox::Add(const std::string& text, void* data) {

@@ -239,6 +239,7 @@ class TListBox : public TControl {
   void Clear();
   std::function<void()> OnDblClick;
   void OnCommand(WORD code) override;
+  bool OnDrawItem(DRAWITEMSTRUCT* di) override;
 };
 
 class TListView : public TControl {
