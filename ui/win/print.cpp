@@ -32,18 +32,51 @@ class PrinterDC {
   HDC dc_;
 };
 
+struct FaceChoice {
+  const char* face;
+  BYTE charset;
+};
+
+// A fixed-pitch Japanese face first: it keeps addresses aligned and shows
+// Shift-JIS names. Some drivers (Wine's PostScript one) cannot embed
+// outlines other than TrueType and print such text as nothing, so a face
+// without them gives way to the next one.
+const FaceChoice kFaces[] = {{"ＭＳ ゴシック", SHIFTJIS_CHARSET},
+                             {"Courier New", DEFAULT_CHARSET},
+                             {"DejaVu Sans Mono", DEFAULT_CHARSET},
+                             {"Liberation Mono", DEFAULT_CHARSET}};
+
+constexpr DWORD kGlyfTable = 0x66796C67;  // 'glyf', little-endian tag
+
+// Whether the selected font has TrueType outlines (every driver embeds those).
+bool Printable(HDC dc) { return GetFontData(dc, kGlyfTable, 0, nullptr, 0) != GDI_ERROR; }
+
 // The print font selected into the DC while it lives.
 class PrintFont {
  public:
   explicit PrintFont(HDC dc) : dc_(dc) {
     const int height = -MulDiv(kPointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    // A fixed-pitch Japanese face keeps addresses aligned and shows
-    // Shift-JIS names; the mapper falls back by character set.
-    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
+    for (const FaceChoice& f : kFaces) {
+      HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, f.charset,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               FIXED_PITCH | FF_MODERN, f.face);
+      if (!font) continue;
+      HGDIOBJ old = SelectObject(dc_, font);
+      if (!font_) {
+        font_ = font;  // the first one stays if none is better
+        old_ = old;
+      }
+      if (Printable(dc_)) {
+        if (font != font_) {
+          DeleteObject(font_);
+          font_ = font;
+        }
+        return;
+      }
+      SelectObject(dc_, font_);
+      if (font != font_) DeleteObject(font);
+    }
     if (!font_) throw std::runtime_error("印刷用のフォントを作れません");
-    old_ = SelectObject(dc_, font_);
   }
   ~PrintFont() {
     SelectObject(dc_, old_);
@@ -54,8 +87,8 @@ class PrintFont {
 
  private:
   HDC dc_;
-  HFONT font_;
-  HGDIOBJ old_;
+  HFONT font_ = nullptr;
+  HGDIOBJ old_ = nullptr;
 };
 
 struct PageLayout {
@@ -114,12 +147,10 @@ class PrintJob {
 }  // namespace
 
 std::string DefaultPrinterName() {
-  DWORD size = 0;
-  GetDefaultPrinterA(nullptr, &size);
-  if (size == 0) return "";
-  std::string name(size, '\0');
-  if (!GetDefaultPrinterA(&name[0], &size)) return "";
-  name.resize(std::strlen(name.c_str()));
+  // A fixed buffer: Wine's size query for the ANSI form is not reliable.
+  char name[1024] = {};
+  DWORD size = sizeof name;
+  if (!GetDefaultPrinterA(name, &size)) return "";
   return name;
 }
 
