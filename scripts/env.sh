@@ -19,11 +19,14 @@ ensure_prefix() {
       "$WINE64" wineboot -i >/dev/null 2>&1 || true
       wineserver -w
     fi
-    if [ ! -f "$WINEPREFIX/.vesk-unmanaged" ]; then
+    if [ ! -f "$WINEPREFIX/.vesk-settings" ]; then
       # Unmanaged windows: without a window manager, hiding a managed window
       # waits two seconds for a state change that never comes.
       "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-        wineserver -w && touch "$WINEPREFIX/.vesk-unmanaged"
+      # No crash debugger: a crashed tool ends instead of waiting for a person.
+      "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1 &&
+      "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+        wineserver -w && touch "$WINEPREFIX/.vesk-settings"
     fi
   ) 9>"$build/.wineprefix.lock"
 }

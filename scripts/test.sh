@@ -14,5 +14,10 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON 
 cmake --build "$build/native" -j"$jobs"
 ensure_prefix
 ensure_display
-trap stop_display EXIT
+# Start the Wine session outside ctest: a test that happened to start the
+# server would otherwise hold its output pipe open until every test ended.
+"$WINE64" "$build/win64/tests/keepalive.exe" </dev/null >/dev/null 2>&1 &
+keepalive=$!
+trap 'kill $keepalive 2>/dev/null; wineserver -k 2>/dev/null; stop_display' EXIT
+"$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
 ctest --test-dir "$build/native" --output-on-failure -j2 "$@"

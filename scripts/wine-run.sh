@@ -5,4 +5,13 @@ set -euo pipefail
 bits=$1; shift
 ensure_prefix
 [ -n "${DISPLAY:-}" ] || ensure_display
-if [ "$bits" = 64 ]; then exec "$WINE64" "$@"; else exec "$WINE32" "$@"; fi
+loader=$WINE32
+[ "$bits" = 64 ] && loader=$WINE64
+# Programs the tests start inherit the output; a file, not the caller's pipe,
+# so one left running cannot keep the caller waiting.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+rc=0
+"$loader" "$@" >"$log" 2>&1 </dev/null || rc=$?
+cat "$log"
+exit $rc

@@ -160,7 +160,7 @@ void TWinContainer::Create(TControl* parent) {
     return RegisterClassExA(&wc) != 0;
   }();
   (void)registered;
-  CreateWin(parent, kContainerClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | extraStyle_,
+  CreateWin(parent, kContainerClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
             WS_EX_CONTROLPARENT);
 }
 

@@ -119,7 +119,6 @@ class TWinContainer : public TControl {
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
   virtual LRESULT WndProc(UINT m, WPARAM w, LPARAM l);
   virtual void Paint(HDC dc, const RECT& rc);
-  DWORD extraStyle_ = 0;
   HFONT font_handle_ = nullptr;
 };
 
@@ -310,7 +309,6 @@ class TForm : public TWinContainer {
   ~TForm() override;
   void CreateForm(const char* className, const std::string& caption, int clientW, int clientH);
   void AddHint(TControl& c);
-  FontCache& FontsOf() { return fontCache_; }
   // Centres on the whole desktop, never left of or above its top-left corner.
   void CenterOnDesktop();
   HWND ToolTip() const { return tooltip_; }
