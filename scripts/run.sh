@@ -5,7 +5,7 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 "$root/scripts/setup.sh"
 configure_win 64
-cmake --build "$build/win64" -j"$(nproc)" --target VeskInfo
+cmake --build "$build/win64" -j"$(nproc)" --target VeskInfo readme
 ensure_prefix
 ensure_display
 cd "$build/win64"
