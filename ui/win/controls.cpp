@@ -75,6 +75,10 @@ HFONT FontCache::Get(const FontSpec& f) {
 
 // ---------------------------------------------------------------- TControl
 
+TControl::~TControl() {
+  if (brush_) DeleteObject(brush_);
+}
+
 TControl* TControl::FromHandle(HWND h) {
   return h ? reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)) : nullptr;
 }
@@ -145,10 +149,6 @@ void TControl::ApplyFont() {
 }
 
 // ---------------------------------------------------------------- containers
-
-TWinContainer::~TWinContainer() {
-  if (brush_) DeleteObject(brush_);
-}
 
 void TWinContainer::Create(TControl* parent) {
   static bool registered = [] {

@@ -42,7 +42,7 @@ class TControl {
   TControl() = default;
   TControl(const TControl&) = delete;
   TControl& operator=(const TControl&) = delete;
-  virtual ~TControl() = default;
+  virtual ~TControl();
 
   std::string Name;
   HWND Handle() const { return hwnd_; }
@@ -107,7 +107,6 @@ class TControl {
 // A window of our own class that routes its children's messages to them.
 class TWinContainer : public TControl {
  public:
-  ~TWinContainer() override;
   void Create(TControl* parent);
   // Docked children stretch; the others keep their places.
   virtual void LayoutChildren();
