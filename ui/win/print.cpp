@@ -147,11 +147,23 @@ class PrintJob {
 }  // namespace
 
 std::string DefaultPrinterName() {
-  // A fixed buffer: Wine's size query for the ANSI form is not reliable.
+  // GetDefaultPrinterA is missing before Windows 2000, so it is looked up at
+  // run time; the older systems keep the default in the "device" profile
+  // entry as "name,driver,port". A fixed buffer: Wine's size query for the
+  // ANSI form is not reliable.
   char name[1024] = {};
   DWORD size = sizeof name;
-  if (!GetDefaultPrinterA(name, &size)) return "";
-  return name;
+  using GetDefaultPrinterFn = BOOL(WINAPI*)(LPSTR, LPDWORD);
+  if (HMODULE spool = LoadLibraryA("winspool.drv")) {
+    auto fn = reinterpret_cast<GetDefaultPrinterFn>(
+        reinterpret_cast<void*>(GetProcAddress(spool, "GetDefaultPrinterA")));
+    BOOL ok = fn ? fn(name, &size) : FALSE;
+    FreeLibrary(spool);
+    if (fn) return ok ? name : "";
+  }
+  GetProfileStringA("windows", "device", "", name, sizeof name);
+  std::string device = name;
+  return device.substr(0, device.find(','));
 }
 
 PrintResult PrintTextLines(const std::string& title, const std::vector<std::string>& lines) {
