@@ -407,9 +407,9 @@ TEST_F(FormTest, StatusBarPanes) {
   EXPECT_EQ(403, r.top);
   EXPECT_EQ(19, r.bottom - r.top);
   // The clock is repainted only when its text changes.
-  unsigned before = form->sbrMain.Repaints();
+  unsigned before = form->sbrMain.Repaints(0);
   Pump(1200);
-  EXPECT_EQ(before, form->sbrMain.Repaints());
+  EXPECT_EQ(before, form->sbrMain.Repaints(0));
 }
 
 namespace {

@@ -873,7 +873,7 @@ bool TStatusBar::SetPaneText(int i, const std::string& text) {
   for (int k = 0; k < i; ++k) x += panes_[k].Width;
   RECT r = {x, 0, x + panes_[i].Width, height_};
   InvalidateRect(hwnd_, &r, FALSE);
-  ++repaints_;
+  ++panes_[i].Repaints;
   return true;
 }
 

@@ -284,6 +284,7 @@ class TStatusBar : public TControl {
     int Width;
     bool Left;  // left-aligned text (else centred)
     std::string Text;
+    unsigned Repaints = 0;
   };
   ~TStatusBar() override;
   void Create(TControl* parent, std::vector<Pane> panes);
@@ -292,13 +293,12 @@ class TStatusBar : public TControl {
   // Sets a pane's text; repaints only when it changed. Returns whether it did.
   bool SetPaneText(int i, const std::string& text);
   std::function<void()> OnTimer;  // every 500 ms
-  unsigned Repaints() const { return repaints_; }
+  unsigned Repaints(int pane) const { return panes_.at(pane).Repaints; }
 
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   void Paint(HDC dc);
   std::vector<Pane> panes_;
-  unsigned repaints_ = 0;
 };
 
 // The top-level form: owns the fonts, the tool tips and routes events.
