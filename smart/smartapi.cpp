@@ -165,6 +165,27 @@ std::string ReadFailedText(const char* what, int n, const std::uint8_t* reply, c
          "; DriverStatus: " + DriverErrorText(reply[4]) + "; bIDEStatus=" + Hex4(reply[5]);
 }
 
+// One IDE position: enable (not for ATAPI) and identify. On success the
+// reply holds the identify sector; on failure error says why.
+bool IdentifyPosition(Device& d, int n, std::uint8_t map, std::uint8_t* req, std::uint8_t* reply,
+                      std::string& error, bool& lastOk) {
+  bool atapi = (map & (0x10 << n)) != 0;
+  if (!atapi && !SendEnable(d, n, req, reply, &lastOk)) error = EnableFailedText(n, d);
+  if (SendIdentify(d, n, atapi, req, reply, &lastOk)) return true;
+  error = IdentifyFailedText(reply, d);
+  return false;
+}
+
+void ReadIdentity(const std::uint8_t* reply, int n, TDriveIdentity& id) {
+  const std::uint8_t* sec = reply + kCommandReplyHeader;
+  id.Position = n;
+  id.Size = static_cast<std::int64_t>(U32(sec + 120)) * 512;
+  id.Serial = IdentifyText(sec + 20, 20);
+  id.Firmware = IdentifyText(sec + 46, 8);
+  id.Model = IdentifyText(sec + 54, 40);
+  id.Word47 = U16(sec + 94);
+}
+
 // The sequence of ReadSmartSectors; lastOk follows every request so that a
 // caller catching an exception still knows how the last one went.
 bool ReadSectors(DriveAccess& dev, std::int32_t drive, bool& delivered, TDriveIdentity& id,
@@ -178,20 +199,9 @@ bool ReadSectors(DriveAccess& dev, std::int32_t drive, bool& delivered, TDriveId
   if (!GetDeviceMap(d, map, error, &lastOk)) return false;
 
   for (int n = 0; n < 4; ++n) {
-    if (!(map & (1 << n))) continue;
-    bool atapi = (map & (0x10 << n)) != 0;
-    if (!atapi && !SendEnable(d, n, req, identify.data(), &lastOk)) error = EnableFailedText(n, d);
-    if (!SendIdentify(d, n, atapi, req, identify.data(), &lastOk)) {
-      error = IdentifyFailedText(identify.data(), d);
+    if (!(map & (1 << n)) || !IdentifyPosition(d, n, map, req, identify.data(), error, lastOk))
       continue;
-    }
-    const std::uint8_t* sec = identify.data() + kCommandReplyHeader;
-    id.Position = n;
-    id.Size = static_cast<std::int64_t>(U32(sec + 120)) * 512;
-    id.Serial = IdentifyText(sec + 20, 20);
-    id.Firmware = IdentifyText(sec + 46, 8);
-    id.Model = IdentifyText(sec + 54, 40);
-    id.Word47 = U16(sec + 94);
+    ReadIdentity(identify.data(), n, id);
 
     if (!SendSmartRead(d, n, 0xD0, req, attr.data(), &lastOk)) {
       error = ReadFailedText("SMART Read Attr Command Failed, Drive: ", n, attr.data(), d);
@@ -257,17 +267,14 @@ bool SmartIdentifyDrive(DriveAccess& dev, std::int32_t drive, std::string& error
   if (!GetDeviceMap(d, map, error, &lastOk)) return false;
 
   for (int n = 0; n < 4; ++n) {
-    if (!(map & (1 << n))) continue;
-    bool atapi = (map & (0x10 << n)) != 0;
-    if (!atapi && !SendEnable(d, n, req, reply.data(), &lastOk)) error = EnableFailedText(n, d);
-    if (SendIdentify(d, n, atapi, req, reply.data(), &lastOk)) {
-      const std::uint8_t* sec = reply.data() + kCommandReplyHeader;
-      model = IdentifyText(sec + 54, 40);
-      serial = IdentifyText(sec + 20, 20);
-      size = static_cast<std::int64_t>(U32(sec + 120)) * 512;
-      break;
-    }
-    error = IdentifyFailedText(reply.data(), d);
+    if (!(map & (1 << n)) || !IdentifyPosition(d, n, map, req, reply.data(), error, lastOk))
+      continue;
+    TDriveIdentity id;
+    ReadIdentity(reply.data(), n, id);
+    model = id.Model;
+    serial = id.Serial;
+    size = id.Size;
+    break;
   }
   return lastOk;
 }

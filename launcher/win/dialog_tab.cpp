@@ -21,20 +21,11 @@ void TForm1::FormCreate(TObject*) {
 // ordered and put back with their commands.
 void TForm1::SortToolList() {
   std::vector<launcher::ListEntry> entries;
-  std::vector<std::unique_ptr<std::string>> owned;
-  const int n = ListBox1.Count();
-  for (int i = 0; i < n; ++i) {
-    entries.push_back({ListBox1.Item(i), ListBox1.Data(i)});
-    owned.emplace_back(static_cast<std::string*>(entries.back().data));
-  }
-  // While the list is empty the texts belong to `owned`.
-  ListBox1.Clear();
+  for (int i = 0, n = ListBox1.Count(); i < n; ++i) entries.push_back({ListBox1.Item(i), ListBox1.Data(i)});
+  ListBox1.Clear();  // the commands are in `entries` until they are put back
   launcher::SortEntries(entries, launcher::CompareNamesInUserLocale);
-  for (const launcher::ListEntry& e : entries) {
-    if (ListBox1.Add(e.name, e.data) < 0) continue;
-    for (auto& o : owned)
-      if (o.get() == e.data) o.release();
-  }
+  for (const launcher::ListEntry& e : entries)
+    if (ListBox1.Add(e.name, e.data) < 0) delete static_cast<std::string*>(e.data);
   ListBox1.SetItemIndex(0);
 }
 
