@@ -218,8 +218,8 @@ int RunWmiQuery(WmiSource& source, const std::string& server, const std::string&
   grid.clear();
   count = 0;
   error.clear();
-  int result = 0;
   try {
+    int result = 0;
     std::unique_ptr<WmiObjectSet> set =
         source.Open(MakeWmiRequest(server, nameSpace, user, password, query));
     count = set->Count();

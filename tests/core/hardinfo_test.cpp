@@ -43,7 +43,7 @@ std::string NtName(const Nt& n) {
   return GetOSName(f);
 }
 
-FakeHardInfo Platform9x(uint32_t minor, uint32_t build, std::string sp = "") {
+FakeHardInfo Platform9x(uint32_t minor, uint32_t build, const std::string& sp = "") {
   FakeHardInfo f;
   f.version.PlatformId = kPlatformWindows;
   f.version.MajorVersion = 4;

@@ -82,7 +82,7 @@ class FakeIcmpPlatform : public IcmpPlatform {
   }
   Proc ProcAddress(Module, const char* name) override {
     calls.push_back(std::string("GetProcAddress ") + name);
-    for (auto& m : missingProcs)
+    for (const auto& m : missingProcs)
       if (m == name) return nullptr;
     return const_cast<char*>(name);  // any distinct non-null value
   }

@@ -35,7 +35,7 @@ TEST(IcmpClient, PayloadPaddedOrCutToDataSize) {
   struct Case {
     int size;
     std::string data;
-  } cases[] = {{56, kPayload + std::string(11, ' ')},
+  } const cases[] = {{56, kPayload + std::string(11, ' ')},
                {20, kPayload.substr(0, 20)},
                {100, kPayload + std::string(55, ' ')},
                {45, kPayload},
@@ -117,7 +117,7 @@ TEST(IcmpClient, UnresolvableHostSendsNothing) {
   FakeIcmpPlatform p;
   TICMP c(p);
   std::vector<std::string> notices;
-  c.OnNotice = [&](TICMP* sender, const std::string& t) {
+  c.OnNotice = [&](const TICMP* sender, const std::string& t) {
     EXPECT_EQ(sender, &c);
     notices.push_back(t);
   };

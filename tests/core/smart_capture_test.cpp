@@ -104,7 +104,7 @@ TEST(SmartCaptures, EveryCaptureReadsAsThePeerDecodedIt) {
               differences);
   }
   // The known differences must belong to captures that are still there.
-  for (auto& k : kKnownDifferences) EXPECT_TRUE(seen.count(k.first)) << k.first;
+  for (const auto& k : kKnownDifferences) EXPECT_TRUE(seen.count(k.first)) << k.first;
 }
 
 // One capture in depth: the temperature and summary values a user sees.

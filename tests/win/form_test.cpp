@@ -41,7 +41,7 @@ class FormTest : public ::testing::Test {
     EXPECT_NE(nullptr, c) << name;
     return *c;
   }
-  COLORREF PixelAt(ui::TControl& c, int x, int y) {
+  COLORREF PixelAt(const ui::TControl& c, int x, int y) {
     RedrawWindow(c.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump(30);
     HDC dc = GetDC(c.Handle());
@@ -139,7 +139,7 @@ TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
 TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) {
   for (const Layout& e : kLayout) {
     SCOPED_TRACE(e.name);
-    ui::TControl& c = C(e.name);
+    const ui::TControl& c = C(e.name);
     EXPECT_EQ(std::string(e.cls), ClassOf(c.Handle()));
     ASSERT_NE(nullptr, c.Parent());
     EXPECT_EQ(std::string(e.parent), c.Parent()->Name);
@@ -323,7 +323,7 @@ TEST_F(FormTest, ColoursOfTheListsAndStyledButtons) {
 }
 
 TEST_F(FormTest, TabOrderWithinEachContainer) {
-  auto order = [](ui::TControl& parent) {
+  auto order = [](const ui::TControl& parent) {
     std::vector<std::string> names;
     for (HWND h = GetWindow(parent.Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
       ui::TControl* c = ui::TControl::FromHandle(h);
@@ -546,8 +546,9 @@ TEST(FormResources, ManifestAndVersionInformation) {
   char self[MAX_PATH] = {0};
   GetModuleFileNameA(nullptr, self, sizeof self);
   std::string exe = self;
-  exe = exe.substr(0, exe.find_last_of('\\'));
-  exe = exe.substr(0, exe.find_last_of('\\')) + "\\VeskInfo.exe";
+  exe.erase(exe.find_last_of('\\'));
+  exe.erase(exe.find_last_of('\\'));
+  exe += "\\VeskInfo.exe";
   DWORD dummy = 0, size = GetFileVersionInfoSizeA(exe.c_str(), &dummy);
   ASSERT_GT(size, 0u) << exe;
   std::vector<char> info(size);

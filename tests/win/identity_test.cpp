@@ -99,8 +99,8 @@ std::string Env(const char* name) {
 // object's lifetime, so the processor key can be shaped at will.
 class ScratchMachineHive {
  public:
-  ScratchMachineHive() {
-    path_ = ui::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId());
+  ScratchMachineHive()
+      : path_(ui::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId())) {
     RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
                     nullptr);
   }

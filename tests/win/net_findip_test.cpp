@@ -102,7 +102,7 @@ class NetFindIp : public ::testing::Test {
   void TearDown() override { form.reset(); }
 
   // Posted, so it acts when the sweep lets messages run.
-  static void PressLater(ui::TStyledButton& b) { PostMessageA(b.Handle(), BM_CLICK, 0, 0); }
+  static void PressLater(const ui::TStyledButton& b) { PostMessageA(b.Handle(), BM_CLICK, 0, 0); }
 
   static std::string Octets(int from, int to, const std::string& prefix = "127.0.0.") {
     std::string s;

@@ -33,7 +33,9 @@ std::string WinPath(const std::string& unixPath) {
 
 // The Unix path of a file of ours; Wine converts any drive.
 std::string UnixPath(const std::string& winPath) {
-  typedef char*(CDECL * ToUnix)(LPCWSTR);
+  // cppcheck reads the calling-convention macro as a cast.
+  // cppcheck-suppress cstyleCast
+  using ToUnix = char*(CDECL*)(LPCWSTR);
   auto toUnix = reinterpret_cast<ToUnix>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
   WCHAR wide[MAX_PATH] = {};
@@ -74,8 +76,7 @@ std::string EnvVar(const char* name) {
 // A Unix folder of this run's scheduler, scripts and logs.
 class Workspace {
  public:
-  Workspace() {
-    dir_ = ui::Format("/tmp/vesk-net-print-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+  Workspace() : dir_(ui::Format("/tmp/vesk-net-print-%lu-%lu", GetCurrentProcessId(), GetTickCount())) {
     CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
   }
   ~Workspace() {

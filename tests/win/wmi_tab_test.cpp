@@ -251,7 +251,7 @@ TEST_F(WmiTab, ServiceRequestsFromTheService) {
 TEST_F(WmiTab, OddTextsInTheComboBoxGiveAGridOrABeep) {
   CountingBeeps real;
   form->Wmi = &real;
-  struct Case {
+  const struct Case {
     std::string text;
     bool mustBeep;
   } cases[] = {{"", true},

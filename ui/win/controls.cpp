@@ -152,7 +152,8 @@ void TControl::ApplyFont() {
 
 void TWinContainer::Create(TControl* parent) {
   static bool registered = [] {
-    WNDCLASSEXA wc = {sizeof wc};
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
     wc.hInstance = Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -184,10 +185,9 @@ void TWinContainer::LayoutChildren() {
 
 void TWinContainer::ApplyTabOrder() { ApplyTabOrderTo(*this); }
 
-void TWinContainer::ApplyTabOrderTo(TControl& parent) {
-  auto& children_ = parent.children_;
+void TWinContainer::ApplyTabOrderTo(const TControl& parent) {
   std::vector<TControl*> order;
-  for (TControl* c : children_)
+  for (TControl* c : parent.children_)
     if (c->tabOrder_ >= 0) order.push_back(c);
   std::stable_sort(order.begin(), order.end(),
                    [](TControl* a, TControl* b) { return a->tabOrder_ < b->tabOrder_; });

@@ -112,7 +112,7 @@ class TWinContainer : public TControl {
   virtual void LayoutChildren();
   // Puts the children in tab order (the window Z-order).
   void ApplyTabOrder();
-  static void ApplyTabOrderTo(TControl& parent);
+  static void ApplyTabOrderTo(const TControl& parent);
 
  protected:
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
