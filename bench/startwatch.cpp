@@ -2,8 +2,10 @@
 // time until a visible top-level window of that class exists, closes it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -13,7 +15,7 @@ int main(int argc, char** argv) {
   int runs = argc > 3 ? std::atoi(argv[3]) : 5;
   LARGE_INTEGER f;
   QueryPerformanceFrequency(&f);
-  double total = 0, best = 1e9;
+  std::vector<double> times;
   for (int r = 0; r < runs; ++r) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -32,13 +34,14 @@ int main(int argc, char** argv) {
     }
     QueryPerformanceCounter(&t1);
     double ms = 1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart;
-    total += ms;
-    if (ms < best) best = ms;
+    times.push_back(ms);
     if (w) PostMessageA(w, WM_CLOSE, 0, 0);
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   }
-  std::printf("%s: mean %.0f ms, best %.0f ms over %d runs\n", argv[1], total / runs, best, runs);
+  std::sort(times.begin(), times.end());
+  std::printf("%s: median %.0f ms, best %.0f ms, worst %.0f ms over %d runs\n", argv[1],
+              times[times.size() / 2], times.front(), times.back(), runs);
   return 0;
 }

@@ -144,6 +144,33 @@ void TControl::CreateWin(TControl* parent, const char* cls, const std::string& t
   ApplyFont();
 }
 
+void TControl::Subclass() {
+  previousProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+}
+
+LRESULT TControl::CallPrevious(UINT m, WPARAM w, LPARAM l) {
+  return CallWindowProcA(previousProc_, hwnd_, m, w, l);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  TControl* self = FromHandle(h);
+  if (self->hintTip_ && m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) {
+    MSG msg = {h, m, w, l, 0, {0, 0}};
+    SendMessageA(self->hintTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+  }
+  if (m == WM_NCDESTROY) {
+    WNDPROC previous = self->previousProc_;
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    self->previousProc_ = nullptr;
+    self->hwnd_ = nullptr;
+    return CallWindowProcA(previous, h, m, w, l);
+  }
+  LRESULT result = 0;
+  if (self->SubclassMessage(m, w, l, result)) return result;
+  return CallWindowProcA(self->previousProc_, h, m, w, l);
+}
+
 void TControl::ApplyFont() {
   if (hwnd_ && fonts_) SendMessageA(hwnd_, WM_SETFONT, (WPARAM)fonts_->Get(EffectiveFont()), FALSE);
 }
@@ -196,7 +223,7 @@ void TWinContainer::ApplyTabOrderTo(const TControl& parent) {
     SetWindowPos(c->hwnd_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     after = c->hwnd_;
   }
-  for (TControl* c : children_)
+  for (TControl* c : parent.children_)
     if (!c->children_.empty()) ApplyTabOrderTo(*c);
 }
 
@@ -305,7 +332,7 @@ void TPageControl::Create(TControl* parent) {
   SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabHeight));
   // Narrow padding keeps all eight captions on one row of 510 pixels.
   SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(3, 2));
-  SetWindowSubclass(hwnd_, SubProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Subclass();
 }
 
 void TPageControl::AddSheet(TTabSheet& sheet, const std::string& caption) {
@@ -386,27 +413,18 @@ bool TPageControl::OnDrawItem(DRAWITEMSTRUCT* di) {
   return true;
 }
 
-LRESULT CALLBACK TPageControl::SubProc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR ref) {
-  auto* self = reinterpret_cast<TPageControl*>(ref);
-  switch (m) {
-    case WM_SIZE: {
-      LRESULT r = DefSubclassProc(h, m, w, l);
-      self->LayoutSheets();
-      return r;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(h, SubProc, 1);
-      self->hwnd_ = nullptr;
-      break;
-  }
-  return DefSubclassProc(h, m, w, l);
+bool TPageControl::SubclassMessage(UINT& m, WPARAM w, LPARAM l, LRESULT& result) {
+  if (m != WM_SIZE) return false;
+  result = CallPrevious(m, w, l);
+  LayoutSheets();
+  return true;
 }
 
 // ---------------------------------------------------------------- buttons
 
 void TStyledButton::Create(TControl* parent, const std::string& caption) {
   CreateWin(parent, "BUTTON", caption, BS_OWNERDRAW | BS_MULTILINE);
-  SetWindowSubclass(hwnd_, SubProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Subclass();
 }
 
 void TStyledButton::OnCommand(WORD code) {
@@ -457,30 +475,25 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
   return true;
 }
 
-LRESULT CALLBACK TStyledButton::SubProc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR ref) {
-  auto* self = reinterpret_cast<TStyledButton*>(ref);
+bool TStyledButton::SubclassMessage(UINT& m, WPARAM, LPARAM, LRESULT&) {
   switch (m) {
     case WM_MOUSEMOVE:
-      if (!self->hot_) {
-        self->hot_ = true;
-        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, h, 0};
+      if (!hot_) {
+        hot_ = true;
+        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
         TrackMouseEvent(&tme);
-        InvalidateRect(h, nullptr, FALSE);
+        InvalidateRect(hwnd_, nullptr, FALSE);
       }
       break;
     case WM_MOUSELEAVE:
-      self->hot_ = false;
-      InvalidateRect(h, nullptr, FALSE);
+      hot_ = false;
+      InvalidateRect(hwnd_, nullptr, FALSE);
       break;
     case WM_LBUTTONDBLCLK:  // owner-drawn buttons report double clicks: treat as a press
       m = WM_LBUTTONDOWN;
       break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(h, SubProc, 1);
-      self->hwnd_ = nullptr;
-      break;
   }
-  return DefSubclassProc(h, m, w, l);
+  return false;
 }
 
 void TButton::Create(TControl* parent, const std::string& caption) {
@@ -988,11 +1001,13 @@ void TForm::CreateForm(const char* className, const std::string& caption, int cl
 void TForm::AddHint(TControl& c) {
   TTTOOLINFOA ti = {};
   ti.cbSize = sizeof ti;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.uFlags = TTF_IDISHWND;  // the control relays its mouse messages itself
   ti.hwnd = hwnd_;
   ti.uId = reinterpret_cast<UINT_PTR>(c.Handle());
   ti.lpszText = const_cast<char*>(c.Hint().c_str());
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  c.hintTip_ = tooltip_;
+  if (!c.previousProc_) c.Subclass();
 }
 
 void TForm::CenterOnDesktop() {

@@ -85,6 +85,14 @@ class TControl {
                  DWORD exStyle = 0);
   void ApplyFont();
   FontCache& Fonts();
+  // Routes the window's messages through SubclassMessage first. A plain
+  // window-procedure swap: comctl32's subclass chain looks its data up with a
+  // window property on every message, which costs a server call under Wine.
+  void Subclass();
+  // True when the message is answered here with result; m may be rewritten
+  // before the control's own procedure sees it.
+  virtual bool SubclassMessage(UINT& m, WPARAM w, LPARAM l, LRESULT& result) { return false; }
+  LRESULT CallPrevious(UINT m, WPARAM w, LPARAM l);
 
   HWND hwnd_ = nullptr;
   TControl* parent_ = nullptr;
@@ -99,6 +107,11 @@ class TControl {
   std::string hint_;
   int tabOrder_ = -1;
   FontCache* fonts_ = nullptr;  // the form's, found through the parent chain
+  WNDPROC previousProc_ = nullptr;
+  HWND hintTip_ = nullptr;  // the tooltip that this control's mouse messages go to
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND h, UINT m, WPARAM w, LPARAM l);
 
   friend class TWinContainer;
   friend class TForm;
@@ -147,8 +160,10 @@ class TPageControl : public TControl {
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
   static constexpr int kTabHeight = 22;
 
+ protected:
+  bool SubclassMessage(UINT& m, WPARAM w, LPARAM l, LRESULT& result) override;
+
  private:
-  static LRESULT CALLBACK SubProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   std::vector<TTabSheet*> sheets_;
 };
 
@@ -165,8 +180,10 @@ class TStyledButton : public TControl {
   static constexpr COLORREF kFrame = RGB(0, 60, 116);
   static constexpr COLORREF kFace = RGB(244, 244, 240);
 
+ protected:
+  bool SubclassMessage(UINT& m, WPARAM w, LPARAM l, LRESULT& result) override;
+
  private:
-  static LRESULT CALLBACK SubProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   bool hot_ = false;
 };
 
