@@ -117,6 +117,9 @@ int TICMP::SendEcho() {
     return 0;
   }
   const std::string request = RequestData();
+  // The low 16 bits of what the request holds: a negative DataSize holds
+  // nothing, and the size sent must never claim more than there is.
+  const auto requestSize = static_cast<std::uint16_t>(request.size() & 0xFFFF);
   const std::size_t record = platform_.ReplyRecordSize();
   std::vector<std::uint8_t> reply(ReplyBufferSize(), 0);
   std::fill(reply.begin(), reply.begin() + record, 0);
@@ -125,8 +128,7 @@ int TICMP::SendEcho() {
   options.Ttl = static_cast<std::uint8_t>(TimeToLive & 0xFF);
   options.Flags = IpFlags;
   result = static_cast<int>(platform_.IcmpSendEcho(
-      SendEchoProc, EchoHandle, TargetAddress, request.data(),
-      static_cast<std::uint16_t>(DataSize & 0xFFFF), options, reply.data(),
+      SendEchoProc, EchoHandle, TargetAddress, request.data(), requestSize, options, reply.data(),
       static_cast<std::uint32_t>(reply.size()), static_cast<std::uint32_t>(TimeoutMs)));
   LastErrorCode = platform_.LastError();
   LastReply = DecodeEchoReply(reply.data(), record);

@@ -26,6 +26,8 @@ void TForm1::Button8Click(TObject*) {
   // Declared after the cursor guard so that it is released first.
   TICMP icmp(*Icmp);
   icmp.TimeoutMs = 1;
+  // The octet and the list show ten times a second, not on every address.
+  ui::PaintThrottle paint({&N4, &RichEdit1}, 100);
   for (int i = 0; i <= 255; ++i) {
     // Lets stop, clear, print and a nested sweep run.
     ui::ProcessMessages();
@@ -36,6 +38,7 @@ void TForm1::Button8Click(TObject*) {
     const std::string address = ProbeAddressText(N1.Text(), N2.Text(), N3.Text(), i);
     icmp.SetHost(address);
     if (icmp.SendEcho() > 0) RichEdit1.AppendLine(address + ":" + LookupHostName(*Icmp, address));
+    paint.Changed();
   }
 }
 

@@ -149,6 +149,31 @@ TEST_F(NetFindIp, SweepListsAnsweringLoopbackHostsInOrder) {
   EXPECT_GT(lines.size(), 200u);
 }
 
+// The list is held back from painting during a sweep, never hidden: a
+// right click must still reach it, and its end shows afterwards.
+TEST_F(NetFindIp, ListStaysReachableDuringSweepAndShowsItsEnd) {
+  icmp.realNames = false;
+  HWND list = form->RichEdit1.Handle();
+  RECT r;
+  GetClientRect(list, &r);
+  POINT centre = {r.right / 2, r.bottom / 2};
+  MapWindowPoints(list, GetParent(list), &centre, 1);
+  int checked = 0;
+  icmp.atEcho = [&](int n) {
+    if (n % 50 != 0) return;
+    ++checked;
+    EXPECT_TRUE(IsWindowVisible(list)) << n;
+    EXPECT_EQ(list, ChildWindowFromPointEx(GetParent(list), centre, CWP_SKIPINVISIBLE)) << n;
+  };
+  form->Button8.Click();
+  EXPECT_EQ(5, checked);
+  const auto count = static_cast<LRESULT>(form->RichEdit1.Lines().size());
+  ASSERT_GT(count, 200);
+  EXPECT_TRUE(IsWindowVisible(list));
+  // Scrolled to the last line: fewer than a page's worth below the top one.
+  EXPECT_GT(SendMessageA(list, EM_GETFIRSTVISIBLELINE, 0, 0), count - 40);
+}
+
 TEST_F(NetFindIp, StopEndsSweepAtNextAddress) {
   icmp.realNames = false;
   icmp.atEcho = [&](int n) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
+#include <utility>
 
 #include "ui/text.h"
 #include "ui/win/app.h"
@@ -800,7 +801,30 @@ void TRichEdit::AppendLine(const std::string& line) {
   std::string add = (len > 0 ? "\r\n" : "") + line;
   CHARRANGE end = {LONG_MAX, LONG_MAX};
   SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+  // The new line paints with the next WM_PAINT, not inside the call.
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(add.c_str()));
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+}
+
+PaintThrottle::PaintThrottle(std::vector<TControl*> controls, unsigned intervalMs)
+    : controls_(std::move(controls)), interval_(intervalMs), shown_(GetTickCount()) {}
+
+PaintThrottle::~PaintThrottle() { Show(); }
+
+void PaintThrottle::Changed() {
+  if (GetTickCount() - shown_ >= interval_) {
+    Show();
+    return;
+  }
+  for (TControl* c : controls_)
+    if (c->Handle()) ValidateRect(c->Handle(), nullptr);
+}
+
+void PaintThrottle::Show() {
+  for (TControl* c : controls_)
+    if (c->Handle()) InvalidateRect(c->Handle(), nullptr, TRUE);
+  shown_ = GetTickCount();
 }
 
 std::string TRichEdit::AllText() const {

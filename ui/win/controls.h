@@ -285,6 +285,26 @@ class TRichEdit : public TControl {
   std::string AllText() const;  // lines joined by CR LF
   std::vector<MenuItem> PopupMenu;
   void ShowPopup(int x, int y);  // screen coordinates; runs the chosen item
+
+};
+
+// Holds back the painting of controls that change many times in a row:
+// they repaint at most every intervalMs, and once more when it ends. Under
+// Wine one paint of an edit or a rich edit costs about as much as an echo.
+class PaintThrottle {
+ public:
+  PaintThrottle(std::vector<TControl*> controls, unsigned intervalMs);
+  ~PaintThrottle();
+  PaintThrottle(const PaintThrottle&) = delete;
+  PaintThrottle& operator=(const PaintThrottle&) = delete;
+  // After a change: shows it once the interval has passed, else holds it.
+  void Changed();
+
+ private:
+  void Show();
+  std::vector<TControl*> controls_;
+  unsigned interval_;
+  DWORD shown_;
 };
 
 class TMemo : public TControl {
