@@ -1,6 +1,7 @@
 #include "net/icmp.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include <gmock/gmock.h>
@@ -46,6 +47,21 @@ TEST(IcmpClient, PayloadPaddedOrCutToDataSize) {
     c.SendEcho();
     EXPECT_EQ(p.echoes.back().data, k.data) << k.size;
     EXPECT_EQ(p.echoes.back().requestSize, k.size);
+  }
+}
+
+TEST(IcmpClient, NegativeDataSizeClaimsNoData) {
+  // The request holds no data then; the size sent must not claim any.
+  FakeIcmpPlatform p;
+  TICMP c(p);
+  c.SetHost("127.0.0.1");
+  for (int size : {-1, -56, -65536 + 20, INT_MIN}) {
+    c.DataSize = size;
+    EXPECT_EQ(c.RequestData(), "") << size;
+    c.SendEcho();
+    EXPECT_EQ(p.echoes.back().requestSize, 0) << size;
+    EXPECT_EQ(p.echoes.back().data, "") << size;
+    EXPECT_EQ(p.echoes.back().replySize, 28u + 8) << size;
   }
 }
 
