@@ -822,8 +822,9 @@ void PaintThrottle::Changed() {
 }
 
 void PaintThrottle::Show() {
+  // The frame too: the scroll bar moved while painting was held.
   for (TControl* c : controls_)
-    if (c->Handle()) InvalidateRect(c->Handle(), nullptr, TRUE);
+    if (c->Handle()) RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
   shown_ = GetTickCount();
 }
 
