@@ -12,8 +12,6 @@ const char* const kRegistryUnreadableText =
 
 namespace {
 
-constexpr uint64_t kIdFlag = 0x00200000;
-
 // Puts the saved priorities back however the measurement ends.
 class PriorityRestorer {
  public:
