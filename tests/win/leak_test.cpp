@@ -117,7 +117,7 @@ struct Action {
   std::function<void()> run;
 };
 
-void RunEveryActionAsChild(bool withPrinter) {
+void RunEveryAction(bool withPrinter) {
   constexpr int kWarmUp = 5, kRuns = 200;
   std::unique_ptr<TForm1> form = MakeForm();
   ShortSweep icmp;
@@ -191,7 +191,7 @@ void RunEveryActionAsChild(bool withPrinter) {
 TEST(Leak, EveryActionRepeatedLeavesCountsWhereTheyWere) {
   if (IsCupsChild()) {
     ASSERT_EQ(ui::DefaultPrinterName(), EnvVar(kCupsQueueVar));
-    RunEveryActionAsChild(true);
+    RunEveryAction(true);
     return;
   }
   Workspace ws;
@@ -202,7 +202,7 @@ TEST(Leak, EveryActionRepeatedLeavesCountsWhereTheyWere) {
   if (why.empty()) why = ws.RunChild("Leak.*", queue, 600000, rc);
   if (!why.empty()) {
     std::printf("printing left out, CUPS cannot run here: %s\n", why.c_str());
-    RunEveryActionAsChild(false);
+    RunEveryAction(false);
     return;
   }
   const std::string log = ws.Log("child");
