@@ -344,6 +344,7 @@ class CountingDrive : public DriveAccess {
   int notClosed = 0;  // handles the system still knew right after Close
   int unknown = 0;    // handles it did not know before Close
   std::uint32_t PlatformId() override { return real.PlatformId(); }
+  PassThroughLayout PassThrough() override { return real.PassThrough(); }
   Handle Open(const std::string& p, std::uint32_t a, std::uint32_t s, std::uint32_t d) override {
     Handle h = real.Open(p, a, s, d);
     if (h != kInvalidHandle) ++open, ++opened;
