@@ -15,7 +15,7 @@ using Call = ReplayDrive::ControlCall;
 
 namespace {
 
-const std::string kDir = std::string(VESK_SHARED_DIR) + "/testdata/smart";
+const std::string kDir = VESK_CAPTURES_DIR;
 const std::string kDeg = "\xDF" "C";
 
 // A shown form whose disks are the given device.
