@@ -22,11 +22,12 @@ adapter() {
 }
 
 if [ "${1:-}" = --inside ]; then  # in the new namespaces
-  hosts=$2 resolv=$3
-  shift 3
+  files=$2
+  shift 2
   adapter
-  mount --bind "$hosts" /etc/hosts
-  mount --bind "$resolv" /etc/resolv.conf
+  for f in hosts resolv.conf nsswitch.conf; do mount --bind "$files/$f" "/etc/$f"; done
+  # A name cache daemon would answer from outside the namespace.
+  for d in /var/run/nscd /run/nscd; do [ -d "$d" ] && mount --bind "$files/empty" "$d"; done
   export VESK_LOOPBACK_ONLY=1
   exec "$@"
 fi
@@ -39,7 +40,12 @@ trap 'rm -rf "$files"' EXIT
   grep -v '^#' "$root/tests/data/hosts"
 } >"$files/hosts"
 printf 'nameserver 127.0.0.1\noptions attempts:1 timeout:1\n' >"$files/resolv.conf"
-chmod 644 "$files/hosts" "$files/resolv.conf"
+# Hosts from the file and the resolver only: no look-up module that asks a
+# service outside (systemd-resolved, mDNS).
+sed 's/^hosts:.*/hosts: files dns/' /etc/nsswitch.conf >"$files/nsswitch.conf"
+mkdir "$files/empty"
+chmod 644 "$files/hosts" "$files/resolv.conf" "$files/nsswitch.conf"
+chmod 755 "$files" "$files/empty"
 
 # As root the namespaces are made directly; otherwise inside a user
 # namespace that maps this user to root.
@@ -47,7 +53,7 @@ as=(unshare -n -m)
 [ "$(id -u)" = 0 ] || as=(unshare -r -n -m)
 if "${as[@]}" bash -c "$(declare -f adapter); adapter" 2>/dev/null; then
   rc=0
-  "${as[@]}" "$0" --inside "$files/hosts" "$files/resolv.conf" "$@" || rc=$?
+  "${as[@]}" "$0" --inside "$files" "$@" || rc=$?
   exit $rc
 fi
 echo "loopback-ns: no private network namespace here (${as[*]} failed); look-up tests will skip" >&2
