@@ -7,7 +7,6 @@
 #include <wbemdisp.h>
 
 #include <atomic>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -171,16 +170,8 @@ class Enum : public IEnumVARIANT, protected Counted {
     if (fetched) *fetched = n;
     return n == count ? S_OK : S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    next_ += count;
-    if (next_ <= items_.size()) return S_OK;
-    next_ = items_.size();
-    return S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    next_ = 0;
-    return S_OK;
-  }
+  VESK_UNUSED(Skip, ULONG)
+  VESK_UNUSED(Reset)
   VESK_UNUSED(Clone, IEnumVARIANT**)
 
  private:
@@ -254,23 +245,17 @@ class Property : public Dispatch<ISWbemProperty> {
   }
   HRESULT STDMETHODCALLTYPE get_CIMType(WbemCimtypeEnum* out) override {
     CIMTYPE type = 0;
-    HRESULT hr = Type(type);
+    HRESULT hr = o_->Get(name_.c_str(), 0, nullptr, &type, nullptr);
     if (SUCCEEDED(hr)) *out = static_cast<WbemCimtypeEnum>(type & ~CIM_FLAG_ARRAY);
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE get_IsArray(VARIANT_BOOL* out) override {
-    CIMTYPE type = 0;
-    HRESULT hr = Type(type);
-    if (SUCCEEDED(hr)) *out = (type & CIM_FLAG_ARRAY) ? VARIANT_TRUE : VARIANT_FALSE;
-    return hr;
+    return Fail(hr);
   }
   VESK_UNUSED(put_Value, VARIANT*)
+  VESK_UNUSED(get_IsArray, VARIANT_BOOL*)
   VESK_UNUSED(get_IsLocal, VARIANT_BOOL*)
   VESK_UNUSED(get_Origin, BSTR*)
   VESK_UNUSED(get_Qualifiers_, ISWbemQualifierSet**)
 
  private:
-  HRESULT Type(CIMTYPE& type) { return Fail(o_->Get(name_.c_str(), 0, nullptr, &type, nullptr)); }
   IWbemClassObject* o_;
   std::wstring name_;
 };
@@ -343,19 +328,17 @@ class ObjectSet : public Dispatch<ISWbemObjectSet> {
  private:
   // The whole answer, read once: a set can be counted and enumerated anew.
   HRESULT Fill() {
-    HRESULT hr = S_OK;
     while (e_.Get()) {
       IWbemClassObject* o = nullptr;
       ULONG got = 0;
-      hr = e_->Next(WBEM_INFINITE, 1, &o, &got);
+      HRESULT hr = e_->Next(WBEM_INFINITE, 1, &o, &got);
       if (hr == WBEM_S_NO_ERROR && got == 1 && o) {
         objects_.push_back(o);
         continue;
       }
       if (o) o->Release();
       e_.Reset();
-      if (hr == WBEM_S_FALSE) hr = S_OK;
-      failure_ = hr;
+      failure_ = FAILED(hr) ? hr : S_OK;
     }
     return Fail(failure_);
   }
@@ -428,8 +411,7 @@ class Locator : public Dispatch<ISWbemLocator> {
     // Empty texts mean this computer, root\cimv2 and the caller's rights.
     auto given = [](BSTR b) { return b && *b ? b : nullptr; };
     std::wstring path = given(nameSpace) ? nameSpace : L"root\\cimv2";
-    if (given(server) && std::wstring(server) != L"." && path.compare(0, 2, L"\\\\") != 0)
-      path = L"\\\\" + std::wstring(server) + L"\\" + path;
+    if (given(server)) path = L"\\\\" + std::wstring(server) + L"\\" + path;
     BSTR wpath = SysAllocString(path.c_str());
     IWbemServices* s = nullptr;
     hr = native->ConnectServer(wpath, given(user), given(password), given(locale), flags, given(authority),
@@ -556,7 +538,7 @@ HRESULT ScriptValue(const VARIANT& in, CIMTYPE type, VARIANT* out) {
 
 }  // namespace
 
-ScriptingAdapter::ScriptingAdapter() {
+ScriptingAdapter::ScriptingAdapter() : madeBefore_(g_made) {
   CoRegisterClassObject(CLSID_SWbemLocator, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
 }
 
@@ -566,4 +548,4 @@ ScriptingAdapter::~ScriptingAdapter() {
 
 long ScriptingAdapter::Live() { return g_live; }
 
-long ScriptingAdapter::Made() { return g_made; }
+bool ScriptingAdapter::Used() const { return g_made > madeBefore_; }

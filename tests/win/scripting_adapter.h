@@ -16,10 +16,10 @@ class ScriptingAdapter {
 
   // The adapter's COM objects alive now (the class object not counted).
   static long Live();
-  // Objects the locator has made since the process started; tells that a
-  // request went through the adapter.
-  static long Made();
+  // Whether a request has gone through the adapter since this registration.
+  bool Used() const;
 
  private:
   unsigned long cookie_ = 0;
+  long madeBefore_;
 };
