@@ -20,6 +20,7 @@
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
 #include "tests/win/loopback_icmp.h"
+#include "tests/win/scripting_adapter.h"
 #include "ui/text.h"
 #include "ui/win/print.h"
 
@@ -119,6 +120,15 @@ void RunEveryAction(bool withPrinter) {
 
   std::vector<Action> actions = {
       {"Get Info", [&] { form->doGetClass.Click(); }},
+      // Through the scripting objects as on Windows: the adapter counts its
+      // COM objects, and every one must be gone when the request is.
+      {"Get Info, scripting objects",
+       [&] {
+         ScriptingAdapter adapter;
+         form->doGetClass.Click();
+         EXPECT_TRUE(adapter.Used());
+         EXPECT_EQ(ScriptingAdapter::Live(), 0) << "adapter objects left after the request";
+       }},
       {"Info", [&] { form->doSmart.Click(); }},
       {"sweep", [&] { form->Button8.Click(); }},
       {"clear", [&] { form->Button9.Click(); }},

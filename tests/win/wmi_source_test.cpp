@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/scripting_adapter.h"
 #include "wmi/win/wmi_source.h"
 #include "wmi/wmiquery.h"
 
@@ -104,6 +105,29 @@ Answer Ask(const std::string& request) {
   return a;
 }
 
+// The same request with the scripting adapter registered.
+Answer AskScripting(const std::string& request) {
+  ScriptingAdapter adapter;
+  Answer a = Ask(request);
+  EXPECT_TRUE(adapter.Used()) << "the request did not reach the adapter";
+  EXPECT_EQ(0, ScriptingAdapter::Live()) << "adapter objects outlived the request";
+  return a;
+}
+
+// Values the service reads afresh each time (free memory and disk space,
+// the clock) keep only their shape: any digit stands for any digit.
+void Steady(WmiResultGrid& g) {
+  if (g.empty()) return;
+  for (size_t c = 1; c < g[0].size(); ++c) {
+    const std::string& n = g[0][c];
+    if (n != "FreePhysicalMemory" && n != "FreeVirtualMemory" && n != "FreeSpace" && n != "LocalDateTime")
+      continue;
+    for (size_t r = 1; r < g.size(); ++r)
+      for (char& ch : g[r][c])
+        if (ch >= '0' && ch <= '9') ch = '0';
+  }
+}
+
 std::vector<std::string> HeaderNames(const WmiResultGrid& g) {
   if (g.empty()) return {};
   return std::vector<std::string>(g[0].begin() + 1, g[0].end());
@@ -190,17 +214,35 @@ TEST(WmiService, ServicesAreManyWithOneWidth) {
   EXPECT_EQ(std::to_string(a.count), a.grid.back()[0]);
 }
 
-TEST(WmiService, EveryListedItemAnswersOrFailsWithAMessage) {
+// Windows answers every request through the scripting objects, which Wine
+// leaves half done; the adapter stands in for them here.
+TEST(WmiService, EveryListedItemTheSameThroughTheScriptingObjects) {
+  int answered = 0;
   for (const char* item : kWmiClassItems) {
-    Answer a = Ask(item);
-    EXPECT_GE(a.result, -1) << item;
-    if (a.result == -1) {
-      EXPECT_FALSE(a.error.empty()) << item;
-    } else {
-      EXPECT_EQ("", a.error) << item;
-      EXPECT_EQ(a.count == 0 ? 0u : static_cast<size_t>(a.count) + 1, a.grid.size()) << item;
+    SCOPED_TRACE(item);
+    Answer native, script;
+    for (int tries = 0; tries < 3; ++tries) {  // a process may start or end in between
+      native = Ask(item);
+      script = AskScripting(item);
+      Steady(native.grid);
+      Steady(script.grid);
+      if (native.grid == script.grid && native.count == script.count) break;
     }
+    EXPECT_GE(native.result, -1);
+    if (native.result == -1) {
+      EXPECT_FALSE(native.error.empty());
+    } else {
+      ++answered;
+      EXPECT_EQ("", native.error);
+      EXPECT_EQ(native.count == 0 ? 0u : static_cast<size_t>(native.count) + 1, native.grid.size());
+    }
+    EXPECT_EQ(native.result, script.result);
+    EXPECT_EQ(native.count, script.count);
+    EXPECT_EQ(native.error, script.error);
+    EXPECT_EQ(native.grid, script.grid);
   }
+  std::printf("%d of 77 items answered, the others failed\n", answered);
+  EXPECT_GT(answered, 0);
 }
 
 TEST(WmiVariant, ScalarsAndTheirTags) {

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/win/harness.h"
+#include "tests/win/scripting_adapter.h"
 #include "ui/win/app.h"
 #include "wmi/win/wmi_source.h"
 #include "wmi/wmiquery.h"
@@ -229,23 +231,33 @@ TEST_F(WmiTab, OperatingSystemFromTheService) {
   EXPECT_EQ(0, real.beeps);
 }
 
+// Wine's scripting objects (the native fallback answers), then the adapter
+// standing in for Windows' own.
 TEST_F(WmiTab, ServiceRequestsFromTheService) {
-  CountingBeeps real;
-  form->Wmi = &real;
-  Request("Win32_Service");
-  EXPECT_EQ("20", form->ListView1.ColumnCaption(20));
-  EXPECT_GT(form->ListView1.Count(), 0);
-  EXPECT_EQ(0, real.beeps);
+  for (bool scripting : {false, true}) {
+    SCOPED_TRACE(scripting ? "scripting objects" : "native fallback");
+    std::unique_ptr<ScriptingAdapter> adapter;
+    if (scripting) adapter = std::make_unique<ScriptingAdapter>();
+    CountingBeeps real;
+    form->Wmi = &real;
+    Request("Win32_Service");
+    EXPECT_EQ("20", form->ListView1.ColumnCaption(20));
+    EXPECT_GT(form->ListView1.Count(), 0);
+    EXPECT_EQ(0, real.beeps);
 
-  for (const char* bad : {"select * from Win32_BIOS", " SELECT * FROM Win32_BIOS", "Win32_NoSuchClass"}) {
-    Request(bad);
-    EXPECT_EQ(0, form->ListView1.Count()) << bad;
+    for (const char* bad : {"select * from Win32_BIOS", " SELECT * FROM Win32_BIOS", "Win32_NoSuchClass"}) {
+      Request(bad);
+      EXPECT_EQ(0, form->ListView1.Count()) << bad;
+    }
+    EXPECT_EQ(3, real.beeps);
+
+    Request("SELECT * FROM Win32_BIOS WHERE Manufacturer = 'nobody at all'");
+    EXPECT_EQ(0, form->ListView1.Count());
+    EXPECT_EQ(3, real.beeps);
+    if (adapter) {
+      EXPECT_TRUE(adapter->Used());
+    }
   }
-  EXPECT_EQ(3, real.beeps);
-
-  Request("SELECT * FROM Win32_BIOS WHERE Manufacturer = 'nobody at all'");
-  EXPECT_EQ(0, form->ListView1.Count());
-  EXPECT_EQ(3, real.beeps);
 }
 
 TEST_F(WmiTab, OddTextsInTheComboBoxGiveAGridOrABeep) {
