@@ -486,7 +486,9 @@ TEST_F(FormReadMe, TwentyMegabytesLoadWithoutHanging) {
   DWORD t0 = GetTickCount();
   std::string shown = Load(big);
   DWORD ms = GetTickCount() - t0;
-  EXPECT_LT(ms, 60000u);
+  // A hang, not speed: Wine's edit control alone takes most of a minute for
+  // this on two cores, and longer while other work shares them.
+  EXPECT_LT(ms, 180000u);
   EXPECT_EQ(big.size() + big.size() / line.size(), shown.size());  // every LF became CR LF
 }
 
