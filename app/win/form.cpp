@@ -5,7 +5,7 @@
 
 #include "app/readme.h"
 #include "app/win/main.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 
 namespace {
@@ -239,7 +239,7 @@ std::string SystemErrorText(DWORD code) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-  std::string s = n && buf ? std::string(buf, n) : ui::Format("System error %lu", code);
+  std::string s = n && buf ? std::string(buf, n) : base::Format("System error %lu", code);
   if (buf) LocalFree(buf);
   return s;
 }

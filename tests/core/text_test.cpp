@@ -1,8 +1,8 @@
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-using ui::GeneralNumberText;
+using base::GeneralNumberText;
 
 TEST(GeneralNumberText, FixedRangeAndItsBoundaries) {
   EXPECT_EQ("0", GeneralNumberText(0.0));
@@ -34,23 +34,23 @@ TEST(GeneralNumberText, UsesTheGivenSeparator) {
 }
 
 TEST(TextHelpers, TrimRemovesControlBytesAndBlanks) {
-  EXPECT_EQ("Service Pack 1", ui::Trim("  Service Pack 1 \t\r\n"));
-  EXPECT_EQ("", ui::Trim(std::string("\0 \x1f ", 4)));
-  EXPECT_EQ("\x81\x40", ui::Trim("\x81\x40"));  // bytes above 32 stay
+  EXPECT_EQ("Service Pack 1", base::Trim("  Service Pack 1 \t\r\n"));
+  EXPECT_EQ("", base::Trim(std::string("\0 \x1f ", 4)));
+  EXPECT_EQ("\x81\x40", base::Trim("\x81\x40"));  // bytes above 32 stay
 }
 
 TEST(TextHelpers, ErrorBoxAppendsFullStopAfterLaterCharacters) {
-  EXPECT_EQ("Unable to register icmp.dll.", ui::ErrorBoxText("Unable to register icmp.dll"));
-  EXPECT_EQ("done.", ui::ErrorBoxText("done."));
-  EXPECT_EQ("ends in blank ", ui::ErrorBoxText("ends in blank "));
-  EXPECT_EQ("a-", ui::ErrorBoxText("a-"));  // '-' sorts before '.'
-  EXPECT_EQ("", ui::ErrorBoxText(""));
+  EXPECT_EQ("Unable to register icmp.dll.", base::ErrorBoxText("Unable to register icmp.dll"));
+  EXPECT_EQ("done.", base::ErrorBoxText("done."));
+  EXPECT_EQ("ends in blank ", base::ErrorBoxText("ends in blank "));
+  EXPECT_EQ("a-", base::ErrorBoxText("a-"));  // '-' sorts before '.'
+  EXPECT_EQ("", base::ErrorBoxText(""));
   // A double-byte last character sorts after "." (ソ has a 0x5C trail byte).
-  EXPECT_EQ("ソ.", ui::ErrorBoxText("ソ"));
+  EXPECT_EQ("ソ.", base::ErrorBoxText("ソ"));
 }
 
 TEST(TextHelpers, LineEndsAllBecomeCrLf) {
-  EXPECT_EQ("a\r\nb\r\nc\r\n\r\nd", ui::NormalizeLineEnds("a\r\nb\nc\r\rd"));
-  EXPECT_EQ("", ui::NormalizeLineEnds(""));
-  EXPECT_EQ("\r\n", ui::NormalizeLineEnds("\n"));
+  EXPECT_EQ("a\r\nb\r\nc\r\n\r\nd", base::NormalizeLineEnds("a\r\nb\nc\r\rd"));
+  EXPECT_EQ("", base::NormalizeLineEnds(""));
+  EXPECT_EQ("\r\n", base::NormalizeLineEnds("\n"));
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/text.h"
+#include "base/text.h"
 
 std::string WinPath(const std::string& unixPath) {
   std::string p = "Z:" + unixPath;
@@ -58,7 +58,7 @@ std::string EnvVar(const char* name) {
 }
 
 Workspace::Workspace()
-    : dir_(ui::Format("/tmp/vesk-cups-%lu-%lu", GetCurrentProcessId(), GetTickCount())) {
+    : dir_(base::Format("/tmp/vesk-cups-%lu-%lu", GetCurrentProcessId(), GetTickCount())) {
   CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
   sock_ = dir_ + "/cups.sock";
 }

@@ -13,7 +13,7 @@
 #include "probes/win/hardinfo_win.h"
 #include "tests/core/hardinfo_fake.h"
 #include "tests/win/harness.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 
 using namespace hardinfo;
@@ -100,7 +100,7 @@ std::string Env(const char* name) {
 class ScratchMachineHive {
  public:
   ScratchMachineHive()
-      : path_(ui::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId())) {
+      : path_(base::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId())) {
     RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
                     nullptr);
   }

@@ -13,7 +13,7 @@
 
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 #include "ui/win/print.h"
 
@@ -39,7 +39,7 @@ std::string Field(const std::string& info, const std::string& name) {
   std::istringstream in(info);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind(name + ":", 0) == 0) return ui::Trim(line.substr(name.size() + 1));
+    if (line.rfind(name + ":", 0) == 0) return base::Trim(line.substr(name.size() + 1));
   }
   return "";
 }
@@ -54,7 +54,7 @@ void PrintThreePagesAsChild() {
   ShowWithoutFormShow(*form);
   const int count = 2 * perPage + perPage / 2;
   for (int i = 0; i < count; ++i)
-    form->RichEdit1.AppendLine(ui::Format("127.0.%d.%d:host-%03d.example", i / 256, i % 256, i));
+    form->RichEdit1.AppendLine(base::Format("127.0.%d.%d:host-%03d.example", i / 256, i % 256, i));
   ASSERT_EQ(form->RichEdit1.Lines().size(), static_cast<size_t>(count));
   BoxWatcher boxes;
   ASSERT_EQ(form->RichEdit1.PopupMenu.size(), 1u);
@@ -93,7 +93,7 @@ TEST(NetPrint, ThreePageListThroughCupsPdf) {
   Workspace ws;
   const std::string d = ws.Dir();
   const unsigned job = 1000 + (GetCurrentProcessId() * 7 + GetTickCount()) % 900000;
-  const std::string queue = ui::Format("VeskFindIp%u", job);
+  const std::string queue = base::Format("VeskFindIp%u", job);
   const std::string sock = ws.Socket();
   const std::string why = ws.StartCups(queue, Workspace::Queue::Pdf, job);
   if (!why.empty()) GTEST_SKIP() << "CUPS cannot run here: " << why;
@@ -127,7 +127,7 @@ TEST(NetPrint, ThreePageListThroughCupsPdf) {
                 "ls page*.pgm > pages.txt\n",
                 150000);
   ASSERT_EQ(rc, 0) << ws.Log("find");
-  const std::string pdf = ui::Trim(ReadAll(d + "/pdfname"));
+  const std::string pdf = base::Trim(ReadAll(d + "/pdfname"));
   const std::string info = ReadAll(d + "/pdfinfo.txt");
   EXPECT_EQ(Field(info, "Title"), "Find IP List") << pdf << "\n" << info;
   EXPECT_EQ(Field(info, "Pages"), "3") << info;
@@ -136,7 +136,7 @@ TEST(NetPrint, ThreePageListThroughCupsPdf) {
   std::string page;
   int rendered = 0;
   while (std::getline(pages, page)) {
-    page = ui::Trim(page);
+    page = base::Trim(page);
     if (page.empty()) continue;
     ++rendered;
     const long dark = DarkPixels(ReadAll(d + "/" + page));

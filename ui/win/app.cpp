@@ -1,13 +1,13 @@
 #include "ui/win/app.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace ui {
 
 const char* const kApplicationTitle = "Vesktech PC Infomation Tool";
 
 void ShowErrorBox(const std::string& message) {
-  MessageBoxA(GetActiveWindow(), ErrorBoxText(message).c_str(), kApplicationTitle,
+  MessageBoxA(GetActiveWindow(), base::ErrorBoxText(message).c_str(), kApplicationTitle,
               MB_OK | MB_ICONSTOP);
 }
 
@@ -85,7 +85,7 @@ std::string LongDateText() {
     return buf;
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return Format("%04d年%d月%d日", t.wYear, t.wMonth, t.wDay);
+  return base::Format("%04d年%d月%d日", t.wYear, t.wMonth, t.wDay);
 }
 
 }  // namespace ui

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 
 namespace ui {
@@ -580,7 +580,7 @@ void TSpinEdit::Create(TControl* parent, int value) {
 }
 
 int TSpinEdit::Value() const {
-  std::string t = Trim(Text());
+  std::string t = base::Trim(Text());
   if (t.empty()) return 0;
   char* end = nullptr;
   long long v = std::strtoll(t.c_str(), &end, 10);
@@ -875,7 +875,7 @@ void TMemo::Create(TControl* parent) {
   SendMessageA(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
-void TMemo::SetLines(const std::string& text) { SetText(NormalizeLineEnds(text)); }
+void TMemo::SetLines(const std::string& text) { SetText(base::NormalizeLineEnds(text)); }
 
 // ---------------------------------------------------------------- status bar
 

@@ -1,11 +1,11 @@
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-namespace ui {
+namespace base {
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -114,4 +114,4 @@ std::string NormalizeLineEnds(const std::string& s) {
   return out;
 }
 
-}  // namespace ui
+}  // namespace base

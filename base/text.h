@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <string>
 
-namespace ui {
+namespace base {
 
 // Removes every leading and trailing byte of code 0 to 32.
 std::string Trim(const std::string& s);
@@ -29,4 +29,4 @@ std::string ErrorBoxText(const std::string& message);
 // CR LF, lone CR and lone LF all become CR LF (what an edit control shows).
 std::string NormalizeLineEnds(const std::string& s);
 
-}  // namespace ui
+}  // namespace base
