@@ -41,8 +41,9 @@ TForm1::TForm1()
       Drives(&Win32DriveAccess()),
       Icmp(&Win32IcmpPlatform()),
       Shell(&Win32ShellPlatform()) {
-  BuildControls();
-  ui::SafeCall([this] { FormCreate(this); });
+  // A control the system refuses is reported; the window is not left blank
+  // without a word.
+  if (ui::SafeCall([this] { BuildControls(); })) ui::SafeCall([this] { FormCreate(this); });
 }
 
 TForm1::~TForm1() {
@@ -62,7 +63,7 @@ void TForm1::BuildControls() {
                         {"KeyStatus1", 41, false, ""},
                         {"KeyStatus2", 35, false, ""},
                         {"KeyStatus3", 34, false, ""},
-                        {"StatusPane1", 169, true, "(C) Vesktech"}});
+                        {"StatusPane1", 169, true, "(C) Vesktech", true}});
   sbrMain.OnTimer = [this] { RefreshStatusPanes(); };
 
   PageControl1.Name = "PageControl1";

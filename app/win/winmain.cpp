@@ -24,8 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                               ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&icc);
   TForm1 form;
+  if (!form.Handle()) return 1;  // the error box has said why
   form.QuitOnDestroy = true;
   form.Show();
-  return ui::RunMessageLoop(form.Handle(),
-                            [&form](const MSG& m) { return form.PageControl1.HandleTabKeys(m); });
+  return ui::RunMessageLoop();
 }

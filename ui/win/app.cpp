@@ -1,6 +1,7 @@
 #include "ui/win/app.h"
 
 #include "base/text.h"
+#include "ui/win/form.h"
 
 namespace ui {
 
@@ -13,15 +14,43 @@ void ShowErrorBox(const std::string& message) {
 
 void ShowException(const std::exception& e) { ShowErrorBox(e.what()); }
 
-void SafeCall(const std::function<void()>& fn) {
+void ShowCurrentException() {
   try {
-    fn();
+    throw;
   } catch (const std::exception& e) {
     ShowException(e);
   } catch (...) {
     ShowErrorBox("Unknown error");
   }
 }
+
+bool SafeCall(const std::function<void()>& fn) {
+  try {
+    fn();
+    return true;
+  } catch (...) {
+    ShowCurrentException();
+    return false;
+  }
+}
+
+HWND ApplicationWindow() {
+  static HWND window = CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                       nullptr, GetModuleHandleA(nullptr), nullptr);
+  return window;
+}
+
+namespace {
+
+// One step of every pump: the form of the message's window sees it first.
+void Dispatch(MSG& msg) {
+  auto* form = dynamic_cast<TForm*>(TControl::FromHandle(RootWindow(msg.hwnd)));
+  if (form && form->PreTranslate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+}  // namespace
 
 void ProcessMessages() {
   MSG msg;
@@ -30,19 +59,13 @@ void ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
 }
 
-int RunMessageLoop(HWND mainWindow, const std::function<bool(const MSG&)>& keyFilter) {
+int RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (keyFilter && keyFilter(msg)) continue;
-    if (mainWindow && IsWindow(mainWindow) && IsDialogMessageA(mainWindow, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
   return static_cast<int>(msg.wParam);
 }
 
