@@ -8,6 +8,23 @@
 
 namespace ui {
 
+namespace {
+
+std::string ClipboardText(HWND owner) {
+  std::string text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace
+
 void TNumEdit::Create(TControl* parent) {
   CreateWin(parent, "EDIT", "", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
   SendMessageA(hwnd_, EM_SETLIMITTEXT, 3, 0);
@@ -34,6 +51,13 @@ void TNumEdit::Replace(const std::string& text) {
   SetText(text);
   SendMessageA(hwnd_, EM_SETSEL, text.size(), text.size());
   fixing_ = false;
+}
+
+LRESULT TNumEdit::WndProc(UINT m, WPARAM w, LPARAM l) {
+  // The edit would paste as much of a text as fits; one that is not a whole
+  // number is refused whole, as its characters would be when typed.
+  if (m == WM_PASTE && !AcceptedNumberText(ClipboardText(hwnd_), kMax)) return 0;
+  return DefaultProc(m, w, l);
 }
 
 int TNumEdit::Value() const { return std::atoi(Text().c_str()); }

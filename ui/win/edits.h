@@ -19,6 +19,9 @@ class TNumEdit : public TControl {
   void ShowDisplayText();
   static constexpr int kMax = 255;
 
+ protected:
+  LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
+
  private:
   void Replace(const std::string& text);
   std::string accepted_;
