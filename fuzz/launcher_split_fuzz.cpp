@@ -9,9 +9,9 @@
 // parameters passed unexpanded, and a refused start must show the box.
 #include <cstring>
 
+#include "base/text.h"
 #include "fuzz/fuzz_input.h"
 #include "launcher/launcher.h"
-#include "base/text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz/fuzz_input.h"
 #include "base/text.h"
+#include "fuzz/fuzz_input.h"
 
 namespace {
 

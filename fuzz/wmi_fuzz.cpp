@@ -10,8 +10,8 @@
 #include <map>
 #include <memory>
 
-#include "fuzz/fuzz_input.h"
 #include "base/text.h"
+#include "fuzz/fuzz_input.h"
 #include "wmi/wmiquery.h"
 
 namespace {

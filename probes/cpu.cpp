@@ -1,6 +1,6 @@
 // Processor identification and clock measurement.
-#include "probes/hardinfo.h"
 #include "base/text.h"
+#include "probes/hardinfo.h"
 
 namespace hardinfo {
 

@@ -1,8 +1,8 @@
 // Network identity: adapter address, computer name, IPv4 address.
 #include <cstring>
 
-#include "probes/hardinfo.h"
 #include "base/text.h"
+#include "probes/hardinfo.h"
 
 namespace hardinfo {
 

@@ -1,6 +1,6 @@
 // Windows edition naming and the packed version number.
-#include "probes/hardinfo.h"
 #include "base/text.h"
+#include "probes/hardinfo.h"
 
 namespace hardinfo {
 

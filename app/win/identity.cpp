@@ -1,8 +1,8 @@
 // The OS and CPU tabs: filled once, when the window is first shown.
 #include "app/win/main.h"
+#include "base/text.h"
 #include "probes/hardinfo.h"
 #include "probes/win/hardinfo_win.h"
-#include "base/text.h"
 #include "ui/win/app.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // Processor probes from given CPUID words, counter values and registry answers.
 #include <gtest/gtest.h>
 
-#include "tests/core/hardinfo_fake.h"
 #include "base/text.h"
+#include "tests/core/hardinfo_fake.h"
 
 using namespace hardinfo;
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "probes/win/hardinfo_win.h"
 #include "tests/core/hardinfo_fake.h"
 #include "tests/win/harness.h"
-#include "base/text.h"
 #include "ui/win/app.h"
 
 using namespace hardinfo;

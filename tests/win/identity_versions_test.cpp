@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "probes/win/hardinfo_win.h"
 #include "tests/win/harness.h"
-#include "base/text.h"
 
 using namespace hardinfo;
 

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "launcher/launcher.h"
 #include "net/icmp.h"
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
 #include "tests/win/loopback_icmp.h"
-#include "base/text.h"
 #include "ui/win/print.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
-#include "base/text.h"
 #include "ui/win/app.h"
 #include "ui/win/print.h"
 

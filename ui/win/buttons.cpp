@@ -40,7 +40,7 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
   RECT tr = r;
   if (pressed) OffsetRect(&tr, 1, 1);
   {
-    Selected f(dc, Font());
+    Selected f(dc, FontHandle());
     // Centre the (possibly two-line) caption vertically.
     RECT calc = tr;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &calc, DT_CENTER | DT_CALCRECT);

@@ -19,14 +19,7 @@ void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
 
 int TComboBox::Count() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
 
-std::string TComboBox::Item(int i) const {
-  const LRESULT n = SendMessageA(hwnd_, CB_GETLBTEXTLEN, i, 0);
-  if (n == CB_ERR) return std::string();
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  SendMessageA(hwnd_, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&s[0]));
-  s.resize(static_cast<size_t>(n));
-  return s;
-}
+std::string TComboBox::Item(int i) const { return ItemText(hwnd_, CB_GETLBTEXTLEN, CB_GETLBTEXT, i); }
 
 void TComboBox::SetItemIndex(int i) { SendMessageA(hwnd_, CB_SETCURSEL, i, 0); }
 

@@ -41,6 +41,15 @@ std::string WindowText(HWND h) {
   return s;
 }
 
+std::string ItemText(HWND h, UINT lengthMessage, UINT textMessage, int i) {
+  const LRESULT n = SendMessageA(h, lengthMessage, i, 0);
+  if (n < 0) return std::string();  // LB_ERR, CB_ERR
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  SendMessageA(h, textMessage, i, reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(static_cast<size_t>(n));
+  return s;
+}
+
 HWND RootWindow(HWND h) { return h ? GetAncestor(h, GA_ROOT) : nullptr; }
 
 void TControl::RegisterOwnClass(const char* name, UINT style, HBRUSH background, HICON icon) {
@@ -71,13 +80,9 @@ COLORREF TextColorOf(const FontSpec& f) {
   return f.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : f.color;
 }
 
-FontCache::~FontCache() {
-  for (auto& kv : fonts_) DeleteObject(kv.second);
-}
-
 HFONT FontCache::Get(const FontSpec& f) {
   auto it = fonts_.find(f);
-  if (it != fonts_.end()) return it->second;
+  if (it != fonts_.end()) return it->second.get();
   LOGFONTA lf = {};
   lf.lfHeight = -f.height;  // negative: character height
   lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
@@ -89,7 +94,7 @@ HFONT FontCache::Get(const FontSpec& f) {
   lstrcpynA(lf.lfFaceName, f.face.c_str(), LF_FACESIZE);
   HFONT h = CreateFontIndirectA(&lf);
   if (!h) throw std::runtime_error(base::Format("フォント %s を作成できません", f.face.c_str()));
-  fonts_[f] = h;
+  fonts_.emplace(f, Font(h));
   return h;
 }
 
@@ -121,8 +126,9 @@ void TControl::Unlink() {
   hwnd_ = nullptr;
 }
 
-// Links a common control as soon as it exists, before its WM_NCCREATE; the
-// creation parameter tells our window from those it makes inside itself.
+// Links the window as soon as it exists, before its WM_NCCREATE, and
+// switches a common control over to our procedure; the creation parameter
+// tells our window from those a control makes inside itself.
 LRESULT CALLBACK TControl::CreationHook(int code, WPARAM w, LPARAM l) {
   Creation* c = g_creation;
   if (code == HCBT_CREATEWND && c && c->control &&
@@ -177,7 +183,7 @@ HBRUSH TControl::BackBrush() {
   return brush_.get();
 }
 
-HFONT TControl::Font() { return fonts_->Get(EffectiveFont()); }
+HFONT TControl::FontHandle() { return fonts_->Get(EffectiveFont()); }
 
 void TControl::CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
                          DWORD exStyle) {
@@ -240,7 +246,7 @@ LRESULT CALLBACK TControl::ClassProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 void TControl::ApplyFont() {
-  if (hwnd_ && fonts_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  if (hwnd_ && fonts_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
 }
 
 // ---------------------------------------------------------------- paint throttle

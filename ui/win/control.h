@@ -33,16 +33,18 @@ class FontCache {
   FontCache() = default;
   FontCache(const FontCache&) = delete;
   FontCache& operator=(const FontCache&) = delete;
-  ~FontCache();
   // Raises std::runtime_error when the system cannot make the font.
   HFONT Get(const FontSpec& f);
 
  private:
-  std::map<FontSpec, HFONT> fonts_;
+  std::map<FontSpec, Font> fonts_;
 };
 
 HINSTANCE Instance();
 std::string WindowText(HWND h);
+// Item i's text from a list or combo box, by its length and text messages;
+// empty when there is no such item.
+std::string ItemText(HWND h, UINT lengthMessage, UINT textMessage, int i);
 // The top-level window that h belongs to.
 HWND RootWindow(HWND h);
 
@@ -99,7 +101,7 @@ class TControl {
   void CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
                  DWORD exStyle = 0);
   void ApplyFont();
-  HFONT Font();  // the effective font's handle
+  HFONT FontHandle();  // the effective font's handle
   // This control's messages; the default passes them on to the class's own
   // procedure. m may be rewritten before it is passed on.
   virtual LRESULT WndProc(UINT m, WPARAM w, LPARAM l);

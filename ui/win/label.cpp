@@ -18,7 +18,7 @@ void TLabel::AutoSize() {
   RECT r = {0, 0, 0, 0};
   {
     WindowDC dc(hwnd_);
-    Selected f(dc.get(), Font());
+    Selected f(dc.get(), FontHandle());
     if (t.empty()) {
       TEXTMETRICA tm;
       GetTextMetricsA(dc.get(), &tm);
@@ -33,7 +33,7 @@ void TLabel::AutoSize() {
 bool TLabel::OnDrawItem(DRAWITEMSTRUCT* di) {
   HDC dc = di->hDC;
   FillRect(dc, &di->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-  Selected f(dc, Font());
+  Selected f(dc, FontHandle());
   DrawEngraved(dc, Text(), di->rcItem, DT_LEFT | DT_NOPREFIX, TextColorOf(EffectiveFont()),
                IsWindowEnabled(hwnd_) != 0);
   return true;

@@ -17,7 +17,7 @@ bool TListBox::OnDrawItem(DRAWITEMSTRUCT* di) {
   FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_WINDOW));
   if (di->itemID != static_cast<UINT>(-1)) {
     const std::string t = Item(static_cast<int>(di->itemID));
-    Selected f(dc, Font());
+    Selected f(dc, FontHandle());
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     // Fit the character box, not the whole cell, into the row: a substitute
@@ -46,14 +46,7 @@ void TListBox::Insert(int index, const std::string& text, void* data) {
 
 int TListBox::Count() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
 
-std::string TListBox::Item(int i) const {
-  const LRESULT n = SendMessageA(hwnd_, LB_GETTEXTLEN, i, 0);
-  if (n == LB_ERR) return std::string();
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  SendMessageA(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&s[0]));
-  s.resize(static_cast<size_t>(n));
-  return s;
-}
+std::string TListBox::Item(int i) const { return ItemText(hwnd_, LB_GETTEXTLEN, LB_GETTEXT, i); }
 
 void* TListBox::Data(int i) const {
   const LRESULT d = SendMessageA(hwnd_, LB_GETITEMDATA, i, 0);

@@ -77,7 +77,7 @@ bool TPageControl::OnDrawItem(DRAWITEMSTRUCT* di) {
   }
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColorOf(EffectiveFont()));
-  Selected f(dc, Font());
+  Selected f(dc, FontHandle());
   const std::string& t = sheets_[di->itemID]->Caption;
   DrawTextA(dc, t.c_str(), static_cast<int>(t.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   return true;

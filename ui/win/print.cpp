@@ -83,8 +83,8 @@ int MarginPixels(HDC dc, int capsPerInch, int physicalOffset) {
   return std::max(0, wanted - GetDeviceCaps(dc, physicalOffset));
 }
 
-// Needs the print font selected.
-PageLayout Layout(HDC dc) {
+// Measured in the print font, which the caller keeps selected.
+PageLayout Layout(HDC dc, const PrintFont&) {
   TEXTMETRICA tm;
   GetTextMetricsA(dc, &tm);
   PageLayout l;
@@ -155,7 +155,7 @@ PrintResult PrintTextLines(const std::string& title, const std::vector<std::stri
   if (printer.empty()) return PrintResult::NoDefaultPrinter;
   PrinterDC dc(printer);
   PrintFont font(dc.get());
-  const PageLayout l = Layout(dc.get());
+  const PageLayout l = Layout(dc.get(), font);
   SetBkMode(dc.get(), TRANSPARENT);
   SetTextColor(dc.get(), RGB(0, 0, 0));
   // A line wider than the page goes on over the following printed lines.
@@ -187,7 +187,7 @@ int PrintLinesPerPage() {
   if (printer.empty()) return 0;
   PrinterDC dc(printer);
   PrintFont font(dc.get());
-  return Layout(dc.get()).linesPerPage;
+  return Layout(dc.get(), font).linesPerPage;
 }
 
 }  // namespace ui

@@ -43,7 +43,7 @@ int TStatusBar::PaneLeft(int i) const {
 void TStatusBar::FitToText(Pane& p) {
   if (!p.FitText || !hwnd_) return;
   WindowDC dc(hwnd_);
-  Selected f(dc.get(), Font());
+  Selected f(dc.get(), FontHandle());
   SIZE size = {0, 0};
   GetTextExtentPoint32A(dc.get(), p.Text.c_str(), static_cast<int>(p.Text.size()), &size);
   p.Width = size.cx + kTextRoom;
@@ -87,7 +87,7 @@ void TStatusBar::Paint(HDC dc) {
     FillRect(dc, &row, band.get());
   }
   {
-    Selected f(dc, Font());
+    Selected f(dc, FontHandle());
     Pen shadow = SolidPen(GetSysColor(COLOR_BTNSHADOW));
     Selected p(dc, shadow.get());
     SetBkMode(dc, TRANSPARENT);
