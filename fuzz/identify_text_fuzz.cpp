@@ -30,6 +30,7 @@ class PassThroughDrive : public DriveAccess {
   bool open = false;
 
   std::uint32_t PlatformId() override { return smart::kPlatformNT; }
+  smart::PassThroughLayout PassThrough() override { return smart::kPassThrough32; }
   Handle Open(const std::string&, std::uint32_t, std::uint32_t, std::uint32_t) override {
     open = true;
     return 7;

@@ -3,7 +3,7 @@
 
 Run by hand after an input layout changes; the seeds are committed. The
 drive seeds take their sectors from the captured drives in
-../shared/testdata/smart.
+tests/data/smart.
 """
 import os
 import shutil
@@ -11,7 +11,7 @@ import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-CAPTURES = os.path.join(HERE, "..", "..", "shared", "testdata", "smart")
+CAPTURES = os.path.join(HERE, "..", "tests", "data", "smart")
 OUT = os.path.join(HERE, "corpus")
 
 

@@ -78,11 +78,11 @@ class ScriptedDrive : public ReplayDrive {
         std::vector<std::uint8_t> sec = in_.Bytes(n);
         std::memcpy(out + kCommandReplyHeader, sec.data(), n);
       }
-    } else if (c.code == kScsiPassThrough && outLen > kPassThroughDataOffset) {
+    } else if (c.code == kScsiPassThrough && outLen > kPassThrough32.DataOffset()) {
       const std::size_t n =
-          std::min<std::size_t>(kPassThroughDataLength, outLen - kPassThroughDataOffset);
+          std::min<std::size_t>(kPassThroughDataLength, outLen - kPassThrough32.DataOffset());
       std::vector<std::uint8_t> d = in_.Bytes(n);
-      std::memcpy(out + kPassThroughDataOffset, d.data(), n);
+      std::memcpy(out + kPassThrough32.DataOffset(), d.data(), n);
     }
     x.reply.assign(out, out + outLen);
     error = x.error;

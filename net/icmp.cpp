@@ -17,20 +17,20 @@ std::uint64_t ReadLE(const std::uint8_t* p, int bytes) {
 IcmpEchoReply DecodeEchoReply(const std::uint8_t* r, std::size_t recordSize) {
   IcmpEchoReply out;
   if (recordSize < 28) return out;
-  const int ptr = recordSize >= 40 ? 8 : 4;
-  out.Address = static_cast<std::uint32_t>(ReadLE(r, 4));
-  out.Status = static_cast<std::uint32_t>(ReadLE(r + 4, 4));
-  out.RoundTripTime = static_cast<std::uint32_t>(ReadLE(r + 8, 4));
-  out.DataSize = static_cast<std::uint16_t>(ReadLE(r + 12, 2));
-  out.Reserved = static_cast<std::uint16_t>(ReadLE(r + 14, 2));
-  out.Data = ReadLE(r + 16, ptr);
-  const std::uint8_t* o = r + 16 + ptr;
+  const int ptr = recordSize >= EchoReplyLayoutFor(8).size ? 8 : 4;
+  const EchoReplyLayout at = EchoReplyLayoutFor(ptr);
+  out.Address = static_cast<std::uint32_t>(ReadLE(r + at.kAddress, 4));
+  out.Status = static_cast<std::uint32_t>(ReadLE(r + at.kStatus, 4));
+  out.RoundTripTime = static_cast<std::uint32_t>(ReadLE(r + at.kRoundTripTime, 4));
+  out.DataSize = static_cast<std::uint16_t>(ReadLE(r + at.kDataSize, 2));
+  out.Reserved = static_cast<std::uint16_t>(ReadLE(r + at.kReserved, 2));
+  out.Data = ReadLE(r + at.kData, ptr);
+  const std::uint8_t* o = r + at.options;
   out.Options.Ttl = o[0];
   out.Options.Tos = o[1];
   out.Options.Flags = o[2];
   out.Options.OptionsSize = o[3];
-  // The options data pointer is aligned to its own width.
-  out.OptionsData = ReadLE(o + ptr, ptr);
+  out.OptionsData = ReadLE(r + at.optionsData, ptr);
   return out;
 }
 

@@ -67,8 +67,20 @@ struct IcmpEchoReply {
   std::uint64_t OptionsData = 0;
 };
 
+// Where ICMP_ECHO_REPLY keeps its fields for pointers of `pointer` bytes:
+// the options header follows the data pointer, and the options data pointer
+// is aligned to its own width.
+struct EchoReplyLayout {
+  static constexpr std::size_t kAddress = 0, kStatus = 4, kRoundTripTime = 8, kDataSize = 12,
+                               kReserved = 14, kData = 16;
+  std::size_t options, optionsData, size;
+};
+constexpr EchoReplyLayout EchoReplyLayoutFor(std::size_t pointer) {
+  return {16 + pointer, 16 + 2 * pointer, 16 + 3 * pointer};
+}
+
 // Reads a reply record of 28 bytes (4-byte pointers) or 40 bytes (8-byte
-// pointers, padded after the options header).
+// pointers).
 IcmpEchoReply DecodeEchoReply(const std::uint8_t* record, std::size_t recordSize);
 
 class TICMPException : public std::runtime_error {

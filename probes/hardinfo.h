@@ -109,6 +109,12 @@ constexpr uint16_t kArchIA64 = 6, kArchAMD64 = 9;
 constexpr uint32_t kRealtimePriorityClass = 0x00000100;
 constexpr int kThreadPriorityTimeCritical = 15;
 constexpr uint8_t kNcbEnum = 0x37, kNcbReset = 0x32, kNcbAStat = 0x33;
+// The NetBIOS replies as the probes read them: LANA_ENUM (a count byte and
+// the numbers), and ADAPTER_STATUS with one NAME_BUFFER, whose first six
+// bytes are the adapter address.
+constexpr uint32_t kLanaEnumSize = 256;
+constexpr uint32_t kAdapterStatusSize = 78;
+constexpr uint32_t kAdapterAddressAt = 0;
 extern const char* const kProcessorNameValue;
 extern const char* const kRegistryReadErrorText;   // the value is not a string
 extern const char* const kRegistryUnreadableText;  // the value could not be read

@@ -9,7 +9,7 @@ namespace hardinfo {
 namespace {
 
 void AppendAddress(std::string& text, const uint8_t* status) {
-  for (int i = 0; i < 6; ++i) text += base::Format("%02X-", status[i]);
+  for (int i = 0; i < 6; ++i) text += base::Format("%02X-", status[kAdapterAddressAt + i]);
   text.pop_back();
 }
 
@@ -36,7 +36,7 @@ std::string GetMACAddress(HardInfoPlatform& p) {
   const uint32_t platformId = p.QueryVersion(v) ? v.PlatformId : 0;
   std::string text;
 
-  uint8_t lanas[256] = {};  // count byte, then the LANA numbers
+  uint8_t lanas[kLanaEnumSize] = {};  // count byte, then the LANA numbers
   {
     TNcb enumerate;
     enumerate.Command = kNcbEnum;
@@ -46,7 +46,7 @@ std::string GetMACAddress(HardInfoPlatform& p) {
   }
 
   // One status buffer for every LANA, never cleared between requests.
-  uint8_t status[78] = {};
+  uint8_t status[kAdapterStatusSize] = {};
   for (int i = 0; i < lanas[0]; ++i) {
     const uint8_t lana = lanas[1 + i];
     TNcb reset;

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # Benchmarks (not tests). Prints one table: each figure is the median of
 # five or more runs, beside its peer measured in the same run. The window
-# figures are under Wine x64; the decoder's natively.
+# figures are under Wine x64; the decoder's natively. Like the tests, the
+# measurements run in a network namespace with only loopback.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-{
-  "$root/scripts/setup.sh"
-  configure_win 64
-  cmake --build "$build/win64" -j"$(nproc)"
-  cmake -S "$root" -B "$build/bench-native" -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=OFF
-  cmake --build "$build/bench-native" --target smartdecode -j"$(nproc)"
-} >&2
-ensure_prefix
+if [ "${1:-}" != --run ]; then
+  {
+    "$root/scripts/setup.sh"
+    configure_win 64
+    cmake --build "$build/win64" -j"$(nproc)"
+    cmake --build "$build/win64-tests" -j"$(nproc)"
+    cmake -S "$root" -B "$build/bench-native" -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=OFF
+    cmake --build "$build/bench-native" --target smartdecode -j"$(nproc)"
+  } >&2
+  ensure_prefix
+  exec "$root/scripts/loopback-ns.sh" "$0" --run
+fi
 ensure_display
 tmp=$(mktemp -d)
-"$WINE64" "$build/win64/tests/keepalive.exe" </dev/null >/dev/null 2>&1 &
+wineserver -k 2>/dev/null || true
+"$WINE64" "$build/win64-tests/tests/keepalive.exe" </dev/null >/dev/null 2>&1 &
 keepalive=$!
-nxdns=
 cleanup() {
-  [ -n "$nxdns" ] && kill "$nxdns" 2>/dev/null
   kill "$keepalive" 2>/dev/null
   wineserver -k 2>/dev/null
   stop_display
@@ -29,7 +33,7 @@ trap cleanup EXIT
 
 median() { sort -g | awk '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]; else print "-"}'; }
 ms_now() { date +%s%N | cut -c1-13; }
-tests="$build/win64/tests/win_tests.exe"
+tests="$build/win64-tests/tests/win_tests.exe"
 bench() { "$WINE64" "$tests" --gtest_also_run_disabled_tests --gtest_filter="$1" 2>/dev/null | tr -d '\r'; }
 values() { awk -v k="$1" '$1 == "bench" && $2 == k {print $3}'; }
 # Times a Unix command five times after one warm-up; the median in ms.
@@ -41,17 +45,6 @@ timed() {
     echo $(( $(ms_now) - s ))
   done | median
 }
-
-# A resolver on loopback that answers at once, in a mount namespace of its
-# own: this machine's resolver drops about one query in fifty, and each
-# dropped query waits 5 s, which would measure the resolver, not the sweep.
-nxrun() { "$@"; }
-if command -v python3 >/dev/null && unshare -m true 2>/dev/null; then
-  python3 "$root/bench/nxdns.py" 127.0.0.53 &
-  nxdns=$!
-  printf 'nameserver 127.0.0.53\n' > "$tmp/resolv.conf"
-  nxrun() { unshare -m sh -c 'mount --bind "$0" /etc/resolv.conf && exec "$@"' "$tmp/resolv.conf" "$@"; }
-fi
 
 echo "start-up ..." >&2
 (cd "$build/win64" && "$WINE64" bench/startwatch.exe 9 TTrivial bench/trivialwin.exe TForm1 VeskInfo.exe) \
@@ -73,23 +66,20 @@ props=$(sed -n 's/^properties: //p' "$tmp/wmi")
 wmic_all_ms=$(timed "$WINE64" wmic os get "$props")
 
 echo "sweep ..." >&2
-nxrun "$WINE64" "$tests" --gtest_also_run_disabled_tests --gtest_filter='NetBench.DISABLED_LoopbackSweep' \
-  2>/dev/null | tr -d '\r' > "$tmp/sweep"
-bench 'NetBench.DISABLED_LoopbackSweep' > "$tmp/sweep-machine"
+bench 'NetBench.DISABLED_LoopbackSweep' > "$tmp/sweep"
 fping_ms=$(timed fping -a -g 127.0.0.0/24)
 fping_hosts=$(fping -a -g 127.0.0.0/24 2>/dev/null | wc -l || true)
 hosts_of() { awk '$2 == "sweep_ms" {print $5}' "$1" | sort -n | head -1; }
 
 echo "decoding ..." >&2
-captures="$root/../shared/testdata/smart"
+captures="$root/tests/data/smart"
 "$build/bench-native/bench/smartdecode" "$captures" 1 > "$tmp/decode"
 n=$(ls "$captures"/*.bin | wc -l)
 skdump_all() { for f in "$captures"/*.bin; do skdump --load="$f" >/dev/null 2>&1 || true; done; }
 skdump_ms=$(timed skdump_all)
 
 echo "working set ..." >&2
-nxrun "$WINE64" "$tests" --gtest_also_run_disabled_tests --gtest_filter='FormBench.*' \
-  2>/dev/null | tr -d '\r' > "$tmp/ws"
+bench 'FormBench.*' > "$tmp/ws"
 
 cat <<EOF
 | measurement | VeskInfo | peer, same run |
@@ -98,8 +88,7 @@ cat <<EOF
 | identity sequence (median of 5) | $(values identity_ms < "$tmp/identity" | median) ms | its clock measurement alone: $(values clock_alone_ms < "$tmp/identity" | median) ms |
 | measured clock, error against the kernel (median of 5) | $(values clock_error_pct < "$tmp/clock" | median) % | /proc/cpuinfo: ${kernel:-?} MHz |
 | \`Win32_OperatingSystem\` request, service warm (median of 10) | $(values wmi_ms < "$tmp/wmi" | median) ms | \`wine wmic os get /value\`: ${wmic_ms} ms; naming all $(echo "$props" | tr ',' '\n' | wc -l) properties: ${wmic_all_ms} ms (process start included) |
-| 127.0.0.0/24 sweep in the window, resolver on loopback (median of 5) | $(values sweep_ms < "$tmp/sweep" | median) ms, $(hosts_of "$tmp/sweep") found | \`fping -a -g 127.0.0.0/24\`: ${fping_ms} ms, ${fping_hosts} found |
-| the same sweep with this machine's resolver (median of 5) | $(values sweep_ms < "$tmp/sweep-machine" | median) ms, $(hosts_of "$tmp/sweep-machine") found | fping makes no look-ups |
+| 127.0.0.0/24 sweep in the window, names from the hosts file (median of 5) | $(values sweep_ms < "$tmp/sweep" | median) ms, $(hosts_of "$tmp/sweep") found | \`fping -a -g 127.0.0.0/24\`: ${fping_ms} ms, ${fping_hosts} found |
 | \`DecodeSmartData\`, native (median of 5) | $(values decode_sectors_per_s < "$tmp/decode" | median) sectors/s | \`skdump --load\` on the same $n captures: $(( 2 * n * 1000 / (skdump_ms > 0 ? skdump_ms : 1) )) sectors/s (process start included) |
 | peak working set after using every tab | $(values peak_ws_mb < "$tmp/ws") MB | trivial window program: $(peak_of TTrivial) MB; VeskInfo.exe when first shown: $(peak_of TForm1) MB |
 

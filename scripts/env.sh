@@ -47,9 +47,15 @@ ensure_display() {
 
 stop_display() { [ -n "${VESK_XVFB_PID:-}" ] && kill "$VESK_XVFB_PID" 2>/dev/null || true; }
 
-configure_win() { # bits
+# Configures a build's two Windows trees: the program's, win$bits, built
+# with the win32 thread model so that it links no threads runtime, and its
+# tests', win$bits-tests, with the posix model that GoogleTest needs.
+configure_win() { # bits [program-only]
   local bits=$1 tc=x64
   [ "$bits" = 32 ] && tc=x86
-  cmake -S "$root" -B "$build/win$bits" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$root" -B "$build/win$bits" -DCMAKE_BUILD_TYPE=Release -DVESK_THREADS=win32 \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$tc.cmake" >/dev/null
+  [ "${2:-}" = program-only ] && return
+  cmake -S "$root" -B "$build/win$bits-tests" -DCMAKE_BUILD_TYPE=Release -DVESK_THREADS=posix \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$tc.cmake" >/dev/null
 }

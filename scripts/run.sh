@@ -4,7 +4,7 @@
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 "$root/scripts/setup.sh"
-configure_win 64
+configure_win 64 program-only
 cmake --build "$build/win64" -j"$(nproc)" --target VeskInfo readme
 ensure_prefix
 ensure_display

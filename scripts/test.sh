@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every tree and runs every test:
-# native (with ASan/UBSan), then the x64 and x86 builds under Wine.
+# Installs what is missing, builds every tree and runs every test: native
+# (with ASan/UBSan), then the x64 and x86 builds under Wine. The tests run
+# in a network namespace with only loopback (scripts/loopback-ns.sh).
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-"$root/scripts/setup.sh"
-jobs=$(nproc)
-for bits in 64 32; do
-  configure_win $bits
-  cmake --build "$build/win$bits" -j"$jobs"
-done
-cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON \
-      -DVESK_WIN64_DIR="$build/win64" -DVESK_WIN32_DIR="$build/win32" >/dev/null
-cmake --build "$build/native" -j"$jobs"
-ensure_prefix
+
+if [ "${1:-}" != --run ]; then
+  "$root/scripts/setup.sh"
+  jobs=$(nproc)
+  for bits in 64 32; do
+    configure_win $bits
+    cmake --build "$build/win$bits" -j"$jobs"
+    cmake --build "$build/win$bits-tests" -j"$jobs"
+  done
+  cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON \
+        -DVESK_WIN64_DIR="$build/win64" -DVESK_WIN32_DIR="$build/win32" \
+        -DVESK_WIN64_TESTS_DIR="$build/win64-tests" -DVESK_WIN32_TESTS_DIR="$build/win32-tests" >/dev/null
+  cmake --build "$build/native" -j"$jobs"
+  ensure_prefix
+  exec "$root/scripts/loopback-ns.sh" "$0" --run "$@"
+fi
+shift
+
 ensure_display
-# Start the Wine session outside ctest: a test that happened to start the
-# server would otherwise hold its output pipe open until every test ended.
-"$WINE64" "$build/win64/tests/keepalive.exe" </dev/null >/dev/null 2>&1 &
+# The Wine session starts here, inside the namespace, and outside ctest: a
+# test that happened to start the server would otherwise hold its output
+# pipe open until every test ended.
+wineserver -k 2>/dev/null || true
+"$WINE64" "$build/win64-tests/tests/keepalive.exe" </dev/null >/dev/null 2>&1 &
 keepalive=$!
 trap 'kill $keepalive 2>/dev/null; wineserver -k 2>/dev/null; stop_display' EXIT
 "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true

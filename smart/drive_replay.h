@@ -148,6 +148,7 @@ class ReplayDrive : public DriveAccess {
                                                    std::uint32_t outLen, std::uint32_t& error)>;
 
   std::uint32_t platform = kPlatformNT;
+  PassThroughLayout layout = kPassThrough32;
   std::uint8_t deviceMap = 0x01;
   std::map<int, Capture> positions;  // IDE position -> sectors
   bool openFails = false;
@@ -164,6 +165,7 @@ class ReplayDrive : public DriveAccess {
   explicit ReplayDrive(const Capture& c) { positions[0] = c; }
 
   std::uint32_t PlatformId() override { return platform; }
+  PassThroughLayout PassThrough() override { return layout; }
 
   Handle Open(const std::string& path, std::uint32_t access, std::uint32_t share,
               std::uint32_t disposition) override {

@@ -107,15 +107,16 @@ bool OpenSmartDevice(Device& d, DriveAccess& dev, std::int32_t drive, std::strin
 void BuildCommand(std::uint8_t* req, std::uint32_t bufferSize, std::uint8_t features,
                   std::uint8_t cylLow, std::uint8_t cylHigh, std::uint8_t command, int n) {
   std::memset(req, 0, kCommandRequestSize);
-  PutU32(req, bufferSize);
-  req[4] = features;
-  req[5] = 1;  // sector count
-  req[6] = 1;  // sector number
-  req[7] = cylLow;
-  req[8] = cylHigh;
-  req[9] = static_cast<std::uint8_t>(0xA0 | ((n & 1) << 4));
-  req[10] = command;
-  req[12] = static_cast<std::uint8_t>(n);
+  PutU32(req + kRequestBufferSizeAt, bufferSize);
+  std::uint8_t* regs = req + kRequestRegistersAt;
+  regs[kRegFeatures] = features;
+  regs[kRegSectorCount] = 1;
+  regs[kRegSectorNumber] = 1;
+  regs[kRegCylLow] = cylLow;
+  regs[kRegCylHigh] = cylHigh;
+  regs[kRegDriveHead] = static_cast<std::uint8_t>(0xA0 | ((n & 1) << 4));
+  regs[kRegCommand] = command;
+  req[kRequestDriveNumberAt] = static_cast<std::uint8_t>(n);
 }
 
 bool SendEnable(Device& d, int n, std::uint8_t* req, std::uint8_t* reply, bool* lastOk) {
@@ -129,7 +130,7 @@ bool SendIdentify(Device& d, int n, bool atapi, std::uint8_t* req, std::uint8_t*
                   bool* lastOk) {
   BuildCommand(req, kSectorSize, 0, 0, 0, atapi ? 0xA1 : 0xEC, n);
   std::memset(reply, 0, kCommandReplySize);
-  PutU32(reply, kSectorSize);
+  PutU32(reply + kReplyBufferSizeAt, kSectorSize);
   return d.Control(kSmartRcvDriveData, req, kCommandRequestSent, reply, kCommandReplySize, lastOk);
 }
 
@@ -147,7 +148,7 @@ bool GetDeviceMap(Device& d, std::uint8_t& map, std::string& error, bool* lastOk
     error = "DFP_GET_VERSION failed: " + d.FailText();
     return false;
   }
-  map = version[3];
+  map = version[kVersionDeviceMapAt];
   return true;
 }
 
@@ -156,13 +157,14 @@ std::string EnableFailedText(int n, const Device& d) {
 }
 
 std::string IdentifyFailedText(const std::uint8_t* reply, const Device& d) {
-  return "Identify Command Failed on Drive: " + DriverErrorText(reply[4]) +
-         " bIDEStatus=" + Hex4(reply[5]) + " : " + d.FailText();
+  return "Identify Command Failed on Drive: " + DriverErrorText(reply[kReplyDriverErrorAt]) +
+         " bIDEStatus=" + Hex4(reply[kReplyIdeErrorAt]) + " : " + d.FailText();
 }
 
 std::string ReadFailedText(const char* what, int n, const std::uint8_t* reply, const Device& d) {
   return std::string(what) + Dec(n) + " : " + d.FailText() +
-         "; DriverStatus: " + DriverErrorText(reply[4]) + "; bIDEStatus=" + Hex4(reply[5]);
+         "; DriverStatus: " + DriverErrorText(reply[kReplyDriverErrorAt]) +
+         "; bIDEStatus=" + Hex4(reply[kReplyIdeErrorAt]);
 }
 
 // One IDE position: enable (not for ATAPI) and identify. On success the
@@ -302,24 +304,26 @@ bool ScsiSerialNumber(DriveAccess& dev, std::int32_t drive, std::string& error,
     return false;
   }
   try {
-    std::vector<std::uint8_t> buf(kPassThroughSize);
+    const PassThroughLayout pt = dev.PassThrough();
+    const std::uint32_t dataOffset = pt.DataOffset();
+    const std::uint32_t total = dataOffset + kPassThroughDataLength;
+    std::vector<std::uint8_t> buf(total);
     std::uint8_t* p = buf.data();
-    PutU16(p + 0, kPassThroughHeader);
-    p[6] = 6;   // CDB length
-    p[7] = 24;  // sense length
-    p[8] = 1;   // data in
-    PutU32(p + 12, kPassThroughDataLength);
-    PutU32(p + 16, 2);  // seconds
-    PutU32(p + 20, kPassThroughDataOffset);
-    PutU32(p + 24, kPassThroughHeader);
+    PutU16(p + kPtLengthAt, pt.header);
+    p[kPtCdbLengthAt] = 6;
+    p[kPtSenseInfoLengthAt] = 24;
+    p[kPtDataInAt] = 1;  // data from the device
+    PutU32(p + kPtDataTransferLengthAt, kPassThroughDataLength);
+    PutU32(p + kPtTimeOutValueAt, 2);  // seconds
+    PutU32(p + pt.dataBufferOffsetAt, dataOffset);  // the upper half of a 64-bit field stays 0
+    PutU32(p + pt.senseInfoOffsetAt, pt.header);
     const std::uint8_t cdb[6] = {0x12, 0x01, 0x80, 0x00, 0xC0, 0x00};  // INQUIRY, serial page
-    std::memcpy(p + 28, cdb, sizeof cdb);
-    if (!d.Control(kScsiPassThrough, p, kPassThroughHeader, p,
-                   kPassThroughDataOffset + kPassThroughDataLength, nullptr)) {
+    std::memcpy(p + pt.cdbAt, cdb, sizeof cdb);
+    if (!d.Control(kScsiPassThrough, p, pt.header, p, total, nullptr)) {
       error = "SCSI_IOCTL Command Failed: " + d.FailText();
       return false;
     }
-    const std::uint8_t* data = p + kPassThroughDataOffset;
+    const std::uint8_t* data = p + dataOffset;
     std::size_t length = data[3];
     if (data[1] != 0x80 || length == 0) {
       error = "No SCSI Drive Serial Number Returned";

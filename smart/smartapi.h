@@ -9,6 +9,23 @@
 #include <exception>
 #include <string>
 
+namespace smart {
+
+// Where the SCSI_PASS_THROUGH header puts its fields. DataBufferOffset is
+// pointer-sized, so a 64-bit process has a 56-byte header of its own.
+struct PassThroughLayout {
+  std::uint32_t header;                // sizeof: Length, SenseInfoOffset, the input length
+  std::uint32_t dataBufferOffsetAt;
+  std::uint32_t senseInfoOffsetAt;
+  std::uint32_t cdbAt;
+  // The 32-byte sense area follows the header, then the data area.
+  constexpr std::uint32_t DataOffset() const { return header + 32; }
+};
+constexpr PassThroughLayout kPassThrough32 = {44, 20, 24, 28};
+constexpr PassThroughLayout kPassThrough64 = {56, 24, 32, 36};
+
+}  // namespace smart
+
 // Open, control request, close: the only ways the drive layer reaches a disk.
 class DriveAccess {
  public:
@@ -29,6 +46,8 @@ class DriveAccess {
   virtual std::uint32_t LastError() = 0;
   // The system's text for an error code, already cleaned (SystemErrorText).
   virtual std::string ErrorText(std::uint32_t code) = 0;
+  // The pass-through header of the driver interface this process talks to.
+  virtual smart::PassThroughLayout PassThrough() = 0;
 };
 
 namespace smart {
@@ -49,15 +68,26 @@ constexpr std::uint32_t kSmartRcvDriveData = 0x7C088;
 constexpr std::uint32_t kScsiPassThrough = 0x4D004;
 
 // Buffer sizes of the requests and replies.
-constexpr std::uint32_t kVersionReplySize = 24;
-constexpr std::uint32_t kCommandRequestSize = 33;  // 32 of them are sent
+constexpr std::uint32_t kVersionReplySize = 24;    // GETVERSIONOUTPARAMS
+constexpr std::uint32_t kCommandRequestSize = 33;  // SENDCMDINPARAMS; 32 of them are sent
 constexpr std::uint32_t kCommandRequestSent = 32;
 constexpr std::uint32_t kCommandReplySize = 529;   // 16 header + 512 + 1 spare
-constexpr std::uint32_t kCommandReplyHeader = 16;
-constexpr std::uint32_t kPassThroughSize = 268;
-constexpr std::uint32_t kPassThroughHeader = 44;
-constexpr std::uint32_t kPassThroughDataOffset = 76;
+constexpr std::uint32_t kCommandReplyHeader = 16;  // SENDCMDOUTPARAMS.bBuffer
 constexpr std::uint32_t kPassThroughDataLength = 192;
+
+// Offsets of the fields read and written in those records.
+constexpr std::uint32_t kVersionDeviceMapAt = 3;     // GETVERSIONOUTPARAMS.bIDEDeviceMap
+constexpr std::uint32_t kRequestBufferSizeAt = 0;    // SENDCMDINPARAMS.cBufferSize
+constexpr std::uint32_t kRequestRegistersAt = 4;     // .irDriveRegs, an IDEREGS:
+constexpr std::uint32_t kRegFeatures = 0, kRegSectorCount = 1, kRegSectorNumber = 2,
+                        kRegCylLow = 3, kRegCylHigh = 4, kRegDriveHead = 5, kRegCommand = 6;
+constexpr std::uint32_t kRequestDriveNumberAt = 12;  // .bDriveNumber
+constexpr std::uint32_t kReplyBufferSizeAt = 0;      // SENDCMDOUTPARAMS.cBufferSize
+constexpr std::uint32_t kReplyDriverErrorAt = 4;     // .DriverStatus.bDriverError
+constexpr std::uint32_t kReplyIdeErrorAt = 5;        // .DriverStatus.bIDEError
+// SCSI_PASS_THROUGH fields at the same place in both layouts.
+constexpr std::uint32_t kPtLengthAt = 0, kPtCdbLengthAt = 6, kPtSenseInfoLengthAt = 7,
+                        kPtDataInAt = 8, kPtDataTransferLengthAt = 12, kPtTimeOutValueAt = 16;
 
 constexpr std::size_t kSectorSize = 512;
 using Sector = std::array<std::uint8_t, kSectorSize>;

@@ -1,10 +1,22 @@
 #include "launcher/win/shell.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "ui/win/app.h"
 
 namespace launcher {
+
+// The shell request the launcher fills, pinned on both builds.
+constexpr bool kWide = sizeof(void*) == 8;
+static_assert(sizeof(SHELLEXECUTEINFOA) == (kWide ? 112 : 60), "");
+static_assert(offsetof(SHELLEXECUTEINFOA, fMask) == 4 && offsetof(SHELLEXECUTEINFOA, hwnd) == 8, "");
+static_assert(offsetof(SHELLEXECUTEINFOA, lpVerb) == (kWide ? 16 : 12) &&
+                  offsetof(SHELLEXECUTEINFOA, lpFile) == (kWide ? 24 : 16) &&
+                  offsetof(SHELLEXECUTEINFOA, lpParameters) == (kWide ? 32 : 20) &&
+                  offsetof(SHELLEXECUTEINFOA, nShow) == (kWide ? 48 : 28) &&
+                  offsetof(SHELLEXECUTEINFOA, hInstApp) == (kWide ? 56 : 32),
+              "");
 
 void FillShellExecuteInfo(const ShellPlatform::Request& r, SHELLEXECUTEINFOA& info) {
   std::memset(&info, 0, sizeof info);

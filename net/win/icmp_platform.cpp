@@ -3,11 +3,29 @@
 #include <winsock.h>
 #include <ipexport.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "net/icmp.h"
 
 namespace {
+
+// The reply records DecodeEchoReply reads byte by byte, and the options
+// header the request carries, pinned on both builds.
+constexpr EchoReplyLayout kReply = EchoReplyLayoutFor(sizeof(void*));
+static_assert(sizeof(ICMP_ECHO_REPLY) == kReply.size, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Address) == kReply.kAddress, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Status) == kReply.kStatus, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, RoundTripTime) == kReply.kRoundTripTime, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, DataSize) == kReply.kDataSize, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Reserved) == kReply.kReserved, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Data) == kReply.kData, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Options) == kReply.options, "");
+static_assert(offsetof(ICMP_ECHO_REPLY, Options) + offsetof(IP_OPTION_INFORMATION, OptionsData) ==
+                  kReply.optionsData, "");
+static_assert(offsetof(IP_OPTION_INFORMATION, Ttl) == 0 && offsetof(IP_OPTION_INFORMATION, Tos) == 1 &&
+                  offsetof(IP_OPTION_INFORMATION, Flags) == 2 && offsetof(IP_OPTION_INFORMATION, OptionsSize) == 3,
+              "");
 
 typedef HANDLE(WINAPI* IcmpCreateFileFn)();
 typedef BOOL(WINAPI* IcmpCloseHandleFn)(HANDLE);

@@ -4,6 +4,7 @@
 
 #include <nb30.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -14,6 +15,22 @@
 #endif
 
 namespace hardinfo {
+
+// The records the probes hand to Windows, pinned on both builds: the version
+// records are copied whole, and the NetBIOS replies are read byte by byte.
+constexpr bool kWide = sizeof(void*) == 8;
+static_assert(sizeof(OSVERSIONINFOA) == 148, "");
+static_assert(sizeof(OSVERSIONINFOEXA) == 156, "");
+static_assert(offsetof(OSVERSIONINFOA, dwMajorVersion) == 4 && offsetof(OSVERSIONINFOA, dwMinorVersion) == 8 &&
+                  offsetof(OSVERSIONINFOA, dwBuildNumber) == 12 && offsetof(OSVERSIONINFOA, dwPlatformId) == 16 &&
+                  offsetof(OSVERSIONINFOA, szCSDVersion) == 20, "");
+static_assert(offsetof(OSVERSIONINFOEXA, wSuiteMask) == 152 && offsetof(OSVERSIONINFOEXA, wProductType) == 154, "");
+static_assert(sizeof(SYSTEM_INFO) == (kWide ? 48 : 36), "");
+static_assert(offsetof(SYSTEM_INFO, wProcessorArchitecture) == 0, "");
+static_assert(sizeof(NCB) == (kWide ? 96 : 64), "");
+static_assert(sizeof(LANA_ENUM) == kLanaEnumSize, "");
+static_assert(sizeof(ADAPTER_STATUS) + sizeof(NAME_BUFFER) == kAdapterStatusSize, "");
+static_assert(offsetof(ADAPTER_STATUS, adapter_address) == kAdapterAddressAt, "");
 
 const char* const kProcessorKey = "Hardware\\Description\\System\\CentralProcessor\\0";
 

@@ -11,7 +11,7 @@ using namespace smart;
 
 namespace {
 
-const std::string kDir = std::string(VESK_SHARED_DIR) + "/testdata/smart";
+const std::string kDir = VESK_CAPTURES_DIR;
 
 // Where the peer and we are known to part: it prints n/a for values it
 // judges invalid, and it lists entries after an empty one, where our scan

@@ -392,57 +392,100 @@ TEST(SmartDriveRequests, EveryDriverErrorText) {
 
 namespace {
 
-ReplayDrive::HookFn InquiryReply(std::uint8_t page, std::uint8_t length, const std::string& serial) {
+ReplayDrive::HookFn InquiryReply(std::uint8_t page, std::uint8_t length, const std::string& serial,
+                                 const PassThroughLayout& layout = kPassThrough32) {
   return [=](const Call& c, std::uint8_t* out, std::uint32_t outLen,
              std::uint32_t&) -> std::optional<bool> {
     if (c.code != kScsiPassThrough) return false;
-    std::uint8_t* data = out + 76;
+    std::uint8_t* data = out + layout.DataOffset();
     data[1] = page;
     data[3] = length;
-    std::memcpy(data + 4, serial.data(), std::min<std::size_t>(serial.size(), outLen - 80));
+    std::memcpy(data + 4, serial.data(), std::min<std::size_t>(serial.size(), kPassThroughDataLength - 4));
     return true;
   };
 }
 
 }  // namespace
 
-TEST(SmartScsiSerial, RequestBytesAndTrimmedSerial) {
-  ReplayDrive dev;
-  dev.platform = kPlatform9x;  // the pass-through opens the physical drive on every platform
-  dev.hook = InquiryReply(0x80, 10, "  ABC123 \0\0");
-  IdentifyResult r{};
-  r.model = "x";
-  r.ok = ScsiSerialNumber(dev, 4, r.error, r.model, r.serial, r.size);
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ("ABC123", r.serial);
-  EXPECT_EQ("", r.model);
-  EXPECT_EQ(0, r.size);
-  ASSERT_EQ(1u, dev.opens.size());
-  EXPECT_EQ("\\\\.\\PhysicalDrive4", dev.opens[0].path);
-  EXPECT_EQ(0xC0000000u, dev.opens[0].access);
-  EXPECT_EQ(3u, dev.opens[0].share);
-  EXPECT_EQ(3u, dev.opens[0].disposition);
+// The 32-bit header, and the 64-bit one whose pointer-sized DataBufferOffset
+// moves every later field.
+TEST(SmartScsiSerial, RequestBytesAndTrimmedSerialInBothLayouts) {
+  for (const PassThroughLayout& layout : {kPassThrough32, kPassThrough64}) {
+    const bool wide = layout.header == 56;
+    SCOPED_TRACE(wide ? "64-bit" : "32-bit");
+    ReplayDrive dev;
+    dev.layout = layout;
+    dev.platform = kPlatform9x;  // the pass-through opens the physical drive on every platform
+    dev.hook = InquiryReply(0x80, 10, "  ABC123 \0\0", layout);
+    IdentifyResult r{};
+    r.model = "x";
+    r.ok = ScsiSerialNumber(dev, 4, r.error, r.model, r.serial, r.size);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ("ABC123", r.serial);
+    EXPECT_EQ("", r.model);
+    EXPECT_EQ(0, r.size);
+    ASSERT_EQ(1u, dev.opens.size());
+    EXPECT_EQ("\\\\.\\PhysicalDrive4", dev.opens[0].path);
+    EXPECT_EQ(0xC0000000u, dev.opens[0].access);
+    EXPECT_EQ(3u, dev.opens[0].share);
+    EXPECT_EQ(3u, dev.opens[0].disposition);
 
-  ASSERT_EQ(1u, dev.calls.size());
-  const Call& c = dev.calls[0];
-  EXPECT_EQ(0x4D004u, c.code);
-  EXPECT_TRUE(c.sameBuffer);
-  EXPECT_EQ(268u, c.outLen);
-  Bytes expected(44, 0);
-  expected[0] = 44;
-  expected[6] = 6;
-  expected[7] = 24;
-  expected[8] = 1;
-  expected[12] = 192;
-  expected[16] = 2;
-  expected[20] = 76;
-  expected[24] = 44;
-  const std::uint8_t cdb[] = {0x12, 0x01, 0x80, 0x00, 0xC0, 0x00};
-  std::copy(cdb, cdb + 6, expected.begin() + 28);
-  EXPECT_EQ(expected, c.in);
-  Bytes rest(c.outBefore.begin() + 44, c.outBefore.end());
-  EXPECT_EQ(Bytes(224, 0), rest);
-  EXPECT_EQ(0, dev.openHandles);
+    ASSERT_EQ(1u, dev.calls.size());
+    const Call& c = dev.calls[0];
+    EXPECT_EQ(0x4D004u, c.code);
+    EXPECT_TRUE(c.sameBuffer);
+    EXPECT_EQ(wide ? 280u : 268u, c.outLen);
+    Bytes expected(wide ? 56 : 44, 0);
+    expected[0] = wide ? 56 : 44;
+    expected[6] = 6;
+    expected[7] = 24;
+    expected[8] = 1;
+    expected[12] = 192;
+    expected[16] = 2;
+    expected[wide ? 24 : 20] = wide ? 88 : 76;  // DataBufferOffset
+    expected[wide ? 32 : 24] = wide ? 56 : 44;  // SenseInfoOffset
+    const std::uint8_t cdb[] = {0x12, 0x01, 0x80, 0x00, 0xC0, 0x00};
+    std::copy(cdb, cdb + 6, expected.begin() + (wide ? 36 : 28));
+    EXPECT_EQ(expected, c.in);
+    Bytes rest(c.outBefore.begin() + expected.size(), c.outBefore.end());
+    EXPECT_EQ(Bytes(224, 0), rest);
+    EXPECT_EQ(0, dev.openHandles);
+  }
+}
+
+// A whole 64-bit reply as a driver hands it back: the header as sent, the
+// sense area untouched, the serial page at DataBufferOffset 88.
+TEST(SmartScsiSerial, SixtyFourBitReplyIsReadAtItsDataOffset) {
+  Bytes reply(280, 0);
+  const std::uint8_t header[] = {56, 0, 0, 0, 0, 0, 6, 24, 1, 0, 0, 0, 192, 0, 0, 0, 2, 0, 0, 0,
+                                 0, 0, 0, 0, 88, 0, 0, 0, 0, 0, 0, 0, 56, 0, 0, 0,
+                                 0x12, 0x01, 0x80, 0x00, 0xC0, 0x00};
+  std::copy(std::begin(header), std::end(header), reply.begin());
+  const std::uint8_t page[] = {0x00, 0x80, 0x00, 0x14, ' ', ' ', ' ', ' ', 'W', 'D', '-', 'W',
+                               'C', 'A', 'V', '9', '4', '1', '2', '3', '4', '5', '6', '7'};
+  std::copy(std::begin(page), std::end(page), reply.begin() + 88);
+  // Where a 32-bit reader would look: another, wrong page.
+  reply[76 + 1] = 0x83;
+  reply[76 + 3] = 4;
+  for (const PassThroughLayout& layout : {kPassThrough64, kPassThrough32}) {
+    ReplayDrive dev;
+    dev.layout = layout;
+    dev.hook = [&](const Call& c, std::uint8_t* out, std::uint32_t outLen,
+                   std::uint32_t&) -> std::optional<bool> {
+      std::copy(reply.begin(), reply.begin() + std::min<std::size_t>(outLen, reply.size()), out);
+      return c.code == kScsiPassThrough;
+    };
+    std::string error, model, serial;
+    std::int64_t size;
+    const bool ok = ScsiSerialNumber(dev, 0, error, model, serial, size);
+    if (layout.header == 56) {
+      EXPECT_TRUE(ok) << error;
+      EXPECT_EQ("WD-WCAV941234567", serial);
+    } else {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ("No SCSI Drive Serial Number Returned", error);
+    }
+  }
 }
 
 TEST(SmartScsiSerial, SerialBytesAreNotSwapped) {

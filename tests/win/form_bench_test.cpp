@@ -7,10 +7,12 @@
 #include <cstdio>
 
 #include "tests/win/harness.h"
+#include "tests/win/loopback_icmp.h"
 
 // The peak working set once every tab has done its work, as a user would
 // after start-up (no power action, no launch, no print).
 TEST(FormBench, DISABLED_PeakWorkingSetAfterEveryTab) {
+  SKIP_UNLESS_LOOKUPS_STAY_LOCAL();
   BoxWatcher boxes;
   std::unique_ptr<TForm1> form = MakeForm();
   form->Show();  // the identity sequence and the read-me, as at start

@@ -195,8 +195,9 @@ TEST(IdentityVersions, PerProgramVersions) {
       {"win2003", "WindowsServer 2003 Standard x64 Edition [Service Pack 2]", 5023790},
       {"vista", "Windows Vista (x64) [Service Pack 2]", 6006002},
       {"win2008", "WindowsServer 2008 Standard Edition(x64) [Service Pack 2]", 6006002},
-      // A program without a manifest naming Windows 10 is told 6.2.
-      {"win10", "WindowsNT6.2 WorkStation", 6029200},
+      // Told the true version because the manifest names 8.1 and 10.
+      {"win81", "WindowsNT6.3 WorkStation", 6039600},
+      {"win10", "WindowsNT10.0 WorkStation", 10018362},
   };
   for (const Case& c : cases) {
     const Report r = RunWithAppVersion(c.version);

@@ -76,16 +76,15 @@ Counts Census() {
   return c;
 }
 
-// The real echo client; the sweep stops itself after a few addresses, and
-// only 127.0.0.1 (answered from the hosts file) is looked up, so no test
-// waits on a DNS server.
+// The real echo client; the sweep stops itself after a few addresses. Names
+// are looked up only where look-ups stay on this machine.
 class ShortSweep : public LoopbackIcmp {
  public:
   TForm1* form = nullptr;
   int echoes = 0;
 
   bool GetHostByAddr(std::uint32_t a, std::string& n) override {
-    return real.InetNtoa(a) == "127.0.0.1" && real.GetHostByAddr(a, n);
+    return LookupsStayLocal() && LoopbackIcmp::GetHostByAddr(a, n);
   }
   unsigned IcmpSendEcho(Proc p, Handle h, std::uint32_t dest, const void* data, std::uint16_t size,
                         const EchoOptions& o, void* reply, std::uint32_t replySize,
@@ -184,9 +183,8 @@ TEST(Leak, EveryActionRepeatedLeavesCountsWhereTheyWere) {
   int rc = 0;
   if (why.empty()) why = ws.RunChild("Leak.*", queue, 600000, rc);
   if (!why.empty()) {
-    std::printf("printing left out, CUPS cannot run here: %s\n", why.c_str());
     RunEveryAction(false);
-    return;
+    GTEST_SKIP() << "the print step is left out, CUPS cannot run here: " << why;
   }
   const std::string log = ws.Log("child");
   std::printf("%s", log.c_str());

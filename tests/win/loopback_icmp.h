@@ -1,11 +1,51 @@
 // The Win32 echo platform for window tests: every call goes through to it,
-// except an echo outside 127.0.0.0/8, which fails the test and never leaves
-// the process. Derived platforms override what they record or change.
+// except an echo outside 127.0.0.0/8, and a name look-up outside the
+// loopback-only namespace, which fail the test and never leave the process.
+// Derived platforms override what they record or change.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "app/win/main.h"
 #include "net/icmp.h"
+
+// Whether name look-ups stay on this machine: the tests run in the network
+// namespace of scripts/loopback-ns.sh, whose resolver is on loopback and
+// whose hosts file holds the test hosts' names (seen through Wine's Z:).
+// Otherwise *why says what is missing, and a look-up test skips.
+inline bool LookupsStayLocal(std::string* why = nullptr) {
+  auto no = [why](const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+  };
+  const char* inside = std::getenv("VESK_LOOPBACK_ONLY");
+  if (!inside || std::string(inside) != "1")
+    return no("not in the loopback-only network namespace (scripts/loopback-ns.sh)");
+  std::ifstream resolv("Z:\\etc\\resolv.conf");
+  std::string line;
+  while (std::getline(resolv, line)) {
+    std::istringstream words(line);
+    std::string key, server;
+    if (words >> key >> server && key == "nameserver" && server.compare(0, 4, "127.") != 0)
+      return no("the resolver " + server + " is not on loopback");
+  }
+  std::ifstream hosts("Z:\\etc\\hosts");
+  std::stringstream all;
+  all << hosts.rdbuf();
+  if (all.str().find("vesk-seven.test") == std::string::npos)
+    return no("/etc/hosts does not hold the test hosts' names");
+  return true;
+}
+
+#define SKIP_UNLESS_LOOKUPS_STAY_LOCAL()                       \
+  do {                                                         \
+    std::string why_;                                          \
+    if (!LookupsStayLocal(&why_)) GTEST_SKIP() << why_;        \
+  } while (0)
 
 class LoopbackIcmp : public IcmpPlatform {
  public:
@@ -15,8 +55,12 @@ class LoopbackIcmp : public IcmpPlatform {
   void WsaCleanup() override { real.WsaCleanup(); }
   std::uint32_t InetAddr(const std::string& t) override { return real.InetAddr(t); }
   std::string InetNtoa(std::uint32_t a) override { return real.InetNtoa(a); }
-  bool GetHostByName(const std::string& n, HostEntry& e) override { return real.GetHostByName(n, e); }
-  bool GetHostByAddr(std::uint32_t a, std::string& n) override { return real.GetHostByAddr(a, n); }
+  bool GetHostByName(const std::string& n, HostEntry& e) override {
+    return LookupAllowed(n) && real.GetHostByName(n, e);
+  }
+  bool GetHostByAddr(std::uint32_t a, std::string& n) override {
+    return LookupAllowed(real.InetNtoa(a)) && real.GetHostByAddr(a, n);
+  }
   int LastError() override { return real.LastError(); }
   Module LoadLib(const char* name) override { return real.LoadLib(name); }
   Proc ProcAddress(Module m, const char* n) override { return real.ProcAddress(m, n); }
@@ -36,4 +80,11 @@ class LoopbackIcmp : public IcmpPlatform {
 
   // The first octet is the low byte of the network-order address.
   static bool IsLoopback(std::uint32_t dest) { return (dest & 0xFF) == 127; }
+
+  static bool LookupAllowed(const std::string& what) {
+    std::string why;
+    if (LookupsStayLocal(&why)) return true;
+    ADD_FAILURE() << "look-up of " << what << " refused: " << why;
+    return false;
+  }
 };

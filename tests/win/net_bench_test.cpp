@@ -8,8 +8,10 @@
 #include "app/win/main.h"
 #include "net/icmp.h"
 #include "tests/win/harness.h"
+#include "tests/win/loopback_icmp.h"
 
 TEST(NetBench, DISABLED_LoopbackSweep) {
+  SKIP_UNLESS_LOOKUPS_STAY_LOCAL();
   for (int run = 1; run <= 5; ++run) {
     std::unique_ptr<TForm1> form = MakeForm();
     ShowWithoutFormShow(*form);
@@ -31,6 +33,7 @@ TEST(NetBench, DISABLED_LoopbackSweep) {
 
 // Where a sweep's time goes: the 256 echoes alone, then the reverse lookups.
 TEST(NetBench, DISABLED_EchoAndLookupShares) {
+  SKIP_UNLESS_LOOKUPS_STAY_LOCAL();
   LARGE_INTEGER f, a, b, c;
   QueryPerformanceFrequency(&f);
   TICMP icmp(Win32IcmpPlatform());

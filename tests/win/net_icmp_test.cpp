@@ -7,6 +7,7 @@
 
 #include "app/win/main.h"
 #include "net/icmp.h"
+#include "tests/win/loopback_icmp.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ TEST(NetEcho, OddDataSizesStillEcho) {
 }
 
 TEST(NetEcho, NamesResolveThroughWinsock) {
+  SKIP_UNLESS_LOOKUPS_STAY_LOCAL();
   TICMP c(Win32IcmpPlatform());
   c.SetHost("localhost");
   c.TimeoutMs = 1000;
@@ -63,7 +65,10 @@ TEST(NetEcho, NamesResolveThroughWinsock) {
 }
 
 TEST(NetEcho, ReverseLookupOfLoopback) {
+  SKIP_UNLESS_LOOKUPS_STAY_LOCAL();
   EXPECT_EQ(LookupHostName(Win32IcmpPlatform(), "127.0.0.1"), "localhost");
+  EXPECT_EQ(LookupHostName(Win32IcmpPlatform(), "127.0.0.7"), "vesk-seven.test");
+  EXPECT_EQ(LookupHostName(Win32IcmpPlatform(), "127.0.0.8"), "");
   EXPECT_EQ(LookupHostName(Win32IcmpPlatform(), ""), "");
 }
 

@@ -15,7 +15,7 @@ using Call = ReplayDrive::ControlCall;
 
 namespace {
 
-const std::string kDir = std::string(VESK_SHARED_DIR) + "/testdata/smart";
+const std::string kDir = VESK_CAPTURES_DIR;
 const std::string kDeg = "\xDF" "C";
 
 // A shown form whose disks are the given device.
@@ -344,6 +344,7 @@ class CountingDrive : public DriveAccess {
   int notClosed = 0;  // handles the system still knew right after Close
   int unknown = 0;    // handles it did not know before Close
   std::uint32_t PlatformId() override { return real.PlatformId(); }
+  PassThroughLayout PassThrough() override { return real.PassThrough(); }
   Handle Open(const std::string& p, std::uint32_t a, std::uint32_t s, std::uint32_t d) override {
     Handle h = real.Open(p, a, s, d);
     if (h != kInvalidHandle) ++open, ++opened;

@@ -12,6 +12,7 @@
 #include "app/win/main.h"
 #include "base/text.h"
 #include "ui/win/app.h"
+#include "ui/win/late_bound.h"
 
 namespace {
 
@@ -280,8 +281,11 @@ class NativeQuery {
                                   r.password.empty() ? nullptr : password.Get(), nullptr, 0, nullptr,
                                   nullptr, services_.Out()),
           locator_.Get(), IID_IWbemLocator);
-    CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    // Without DCOM (plain Windows 95) there is no proxy to set up.
+    using SetBlanket = HRESULT(WINAPI*)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, void*, DWORD);
+    if (auto set = ui::LateBound<SetBlanket>("ole32.dll", "CoSetProxyBlanket"))
+      set(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+          RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     const LONG flags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
     Bstr text(r.text);
     if (r.method == WmiRequest::Method::ExecQuery) {
