@@ -1,6 +1,6 @@
 #include "app/readme.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace app {
 
@@ -15,7 +15,7 @@ std::string StripSystemMessage(const std::string& text) {
     } else if (s.size() >= kIdeographicStop.size() &&
                s.compare(s.size() - kIdeographicStop.size(), kIdeographicStop.size(),
                          kIdeographicStop) == 0 &&
-               ui::LastCharPos(s) == s.size() - kIdeographicStop.size()) {
+               base::LastCharPos(s) == s.size() - kIdeographicStop.size()) {
       s.resize(s.size() - kIdeographicStop.size());
     } else {
       return s;

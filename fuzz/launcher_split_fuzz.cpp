@@ -9,9 +9,9 @@
 // parameters passed unexpanded, and a refused start must show the box.
 #include <cstring>
 
+#include "base/text.h"
 #include "fuzz/fuzz_input.h"
 #include "launcher/launcher.h"
-#include "ui/text.h"
 
 namespace {
 
@@ -104,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (b < e && Trimmable(command[b])) ++b;
   while (e > b && Trimmable(command[e - 1])) --e;
   const std::string t = command.substr(b, e - b);
-  fuzz::Same("trim", ui::Trim(command), t);
-  fuzz::Same("trim twice", ui::Trim(t), t);
+  fuzz::Same("trim", base::Trim(command), t);
+  fuzz::Same("trim twice", base::Trim(t), t);
 
   // Split.
   const launcher::SplitCommandText s = launcher::SplitCommand(command);

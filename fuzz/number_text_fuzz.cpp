@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/text.h"
 #include "fuzz/fuzz_input.h"
-#include "ui/text.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in(data, size);
   const char sep = static_cast<char>(in.U8());
   const double v = Pick(in);
-  const std::string got = ui::GeneralNumberText(v, sep);
+  const std::string got = base::GeneralNumberText(v, sep);
   // Infinities and NaN have no rule of their own; they only must not break.
   if (!std::isfinite(v)) return 0;
   const std::string want = Reference(v, sep);
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Fail("general number text", got, want);
   }
   // The same text whatever separator follows from the "." one.
-  std::string dotted = ui::GeneralNumberText(v, '.');
+  std::string dotted = base::GeneralNumberText(v, '.');
   for (char& c : dotted)
     if (c == '.') c = sep;
   fuzz::Same("separator is the only difference", got, dotted);

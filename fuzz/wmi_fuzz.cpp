@@ -10,8 +10,8 @@
 #include <map>
 #include <memory>
 
+#include "base/text.h"
 #include "fuzz/fuzz_input.h"
-#include "ui/text.h"
 #include "wmi/wmiquery.h"
 
 namespace {
@@ -144,9 +144,9 @@ void CheckValue(int type, const WmiValue& v, char sep) {
   }
   switch (type) {
     case 4: case 5:
-      if (v.tag == WmiValue::Tag::Real) return text("real", ui::GeneralNumberText(v.real, sep));
+      if (v.tag == WmiValue::Tag::Real) return text("real", base::GeneralNumberText(v.real, sep));
       if (v.tag == WmiValue::Tag::Integer && !v.unsignedWide)
-        return text("real from an integer", ui::GeneralNumberText(static_cast<double>(v.integer), sep));
+        return text("real from an integer", base::GeneralNumberText(static_cast<double>(v.integer), sep));
       return;
     case 8: case 21:
       if (v.tag == WmiValue::Tag::Text) return text("string", v.text);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace launcher {
 
@@ -18,13 +18,13 @@ const char kAutoLogonLine[] = "control userpasswords2";
 
 SplitCommandText SplitCommand(const std::string& command) {
   SplitCommandText r;
-  const std::string s = ui::Trim(command);
+  const std::string s = base::Trim(command);
   const size_t blank = s.find(' ');
   if (blank == std::string::npos) {
     r.file = s;
   } else {
     r.file = s.substr(0, blank);
-    r.parameters = ui::Trim(s.substr(blank + 1));
+    r.parameters = base::Trim(s.substr(blank + 1));
   }
   return r;
 }

@@ -1,6 +1,6 @@
 // Processor identification and clock measurement.
+#include "base/text.h"
 #include "probes/hardinfo.h"
-#include "ui/text.h"
 
 namespace hardinfo {
 
@@ -40,7 +40,7 @@ bool HasCPUID(HardInfoPlatform& p) {
 TCPUIDSignature ReadCPUIDSignature(HardInfoPlatform& p) { return p.CPUIDLeaf1(); }
 
 std::string CPUIDText(const TCPUIDSignature& w) {
-  return ui::Format("%08X-%08X-%08X-%08X", w[0], w[1], w[2], w[3]);
+  return base::Format("%08X-%08X-%08X-%08X", w[0], w[1], w[2], w[3]);
 }
 
 std::string GetCPUIDText(HardInfoPlatform& p) {

@@ -1,15 +1,15 @@
 // Network identity: adapter address, computer name, IPv4 address.
 #include <cstring>
 
+#include "base/text.h"
 #include "probes/hardinfo.h"
-#include "ui/text.h"
 
 namespace hardinfo {
 
 namespace {
 
 void AppendAddress(std::string& text, const uint8_t* status) {
-  for (int i = 0; i < 6; ++i) text += ui::Format("%02X-", status[kAdapterAddressAt + i]);
+  for (int i = 0; i < 6; ++i) text += base::Format("%02X-", status[kAdapterAddressAt + i]);
   text.pop_back();
 }
 
@@ -86,7 +86,7 @@ std::string GetIPAddress(HardInfoPlatform& p, const std::string& hostName) {
   if (!sockets.Started()) return "";
   std::array<uint8_t, 4> a{};
   if (!p.ResolveHost(hostName, a)) return "";
-  return ui::Format("%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
+  return base::Format("%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
 }
 
 std::array<std::string, 3> FirstThreeOctets(std::string rest) {

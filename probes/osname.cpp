@@ -1,13 +1,13 @@
 // Windows edition naming and the packed version number.
+#include "base/text.h"
 #include "probes/hardinfo.h"
-#include "ui/text.h"
 
 namespace hardinfo {
 
 namespace {
 
 std::string ServicePackText(const TOSVersion& v) {
-  return ui::Trim(v.CSDVersion.substr(0, v.CSDVersion.find('\0')));
+  return base::Trim(v.CSDVersion.substr(0, v.CSDVersion.find('\0')));
 }
 
 int Signed(uint32_t v) { return static_cast<int>(v); }
@@ -96,7 +96,7 @@ void AppendWindowsNT(std::string& r, const TOSVersion& v, const std::string& sp,
   }
 
   if (generic) {
-    r += ui::Format("NT%d.%d ", Signed(major), Signed(minor));
+    r += base::Format("NT%d.%d ", Signed(major), Signed(minor));
     if (major >= 5 || (major == 4 && sp.find('6') != std::string::npos)) {
       p.QueryVersionEx(ex);
       r += ex.ProductType == kWorkstation ? "WorkStation" : "Server";
@@ -168,7 +168,7 @@ std::string GetOSName(HardInfoPlatform& p) {
   const std::string sp = ServicePackText(v);
   switch (v.PlatformId) {
     case kPlatformWin32s:
-      r += ui::Format("%d.%d(Win32s)", Signed(v.MajorVersion), Signed(v.MinorVersion));
+      r += base::Format("%d.%d(Win32s)", Signed(v.MajorVersion), Signed(v.MinorVersion));
       break;
     case kPlatformWindows:
       AppendWindows9x(r, v);
@@ -179,7 +179,7 @@ std::string GetOSName(HardInfoPlatform& p) {
     default:
       break;
   }
-  if (!sp.empty()) r += ui::Format(" [%s]", sp.c_str());
+  if (!sp.empty()) r += base::Format(" [%s]", sp.c_str());
   return r;
 }
 

@@ -8,5 +8,5 @@ cppcheck -q -j"$(nproc)" --std=c++17 --language=c++ --library=windows --library=
   --enable=warning,style,performance,portability --inline-suppr \
   --suppress=missingIncludeSystem --suppressions-list=.cppcheck/suppressions.txt \
   --error-exitcode=1 --template='{file}:{line}: {severity}/{id}: {message}' \
-  app ui probes wmi smart net launcher bench tests fuzz
+  base app ui probes wmi smart net launcher bench tests fuzz
 echo "cppcheck: no findings"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace smart {
 
@@ -23,7 +23,7 @@ const char* const DriverErrorTexts[kDriverErrorTextCount] = {
 
 std::string DriverErrorText(std::uint8_t code) {
   if (code < kDriverErrorTextCount) return DriverErrorTexts[code];
-  return ui::Format("Unknown driver error %u", code);
+  return base::Format("Unknown driver error %u", code);
 }
 
 }  // namespace smart
@@ -45,8 +45,8 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::string Hex4(std::uint8_t v) { return ui::Format("%04X", v); }
-std::string Dec(long long v) { return ui::Format("%lld", v); }
+std::string Hex4(std::uint8_t v) { return base::Format("%04X", v); }
+std::string Dec(long long v) { return base::Format("%lld", v); }
 
 // One open device; closed when it goes out of scope. Remembers whether the
 // last control request succeeded, which is what most operations return.
@@ -232,10 +232,10 @@ std::string IdentifyText(const std::uint8_t* bytes, std::size_t length) {
     s += static_cast<char>(bytes[i + 1]);
     s += static_cast<char>(bytes[i]);
   }
-  return ui::Trim(s);
+  return base::Trim(s);
 }
 
-std::string ExceptionMessageText(const std::exception& e) { return ui::Trim(e.what()); }
+std::string ExceptionMessageText(const std::exception& e) { return base::Trim(e.what()); }
 
 std::string ExceptionMessageText(std::exception_ptr e) {
   if (!e) return std::string();
@@ -332,7 +332,7 @@ bool ScsiSerialNumber(DriveAccess& dev, std::int32_t drive, std::string& error,
     // A page longer than the data area holds only what fits.
     const std::size_t fits = kPassThroughDataLength - 4;
     if (length > fits) length = fits;
-    serial = ui::Trim(std::string(reinterpret_cast<const char*>(data + 4), length));
+    serial = base::Trim(std::string(reinterpret_cast<const char*>(data + 4), length));
     return true;
   } catch (...) {
     serial.clear();

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -24,12 +24,12 @@ std::string TagName(const WmiValue& v) {
 }
 
 [[noreturn]] void CannotConvert(const WmiValue& v, const char* to) {
-  throw WmiError(ui::Format("Could not convert variant of type (%s) into type (%s)",
+  throw WmiError(base::Format("Could not convert variant of type (%s) into type (%s)",
                             TagName(v).c_str(), to));
 }
 
 [[noreturn]] void Overflow(const WmiValue& v, const char* to) {
-  throw WmiError(ui::Format("Overflow while converting variant of type (%s) into type (%s)",
+  throw WmiError(base::Format("Overflow while converting variant of type (%s) into type (%s)",
                             TagName(v).c_str(), to));
 }
 
@@ -40,7 +40,7 @@ bool InInt32(int64_t i) {
 // Decimal text as WMI delivers 64-bit integers: blanks around, an optional
 // sign, digits only.
 int32_t ParseInt32(const WmiValue& v) {
-  std::string s = ui::Trim(v.text);
+  std::string s = base::Trim(v.text);
   size_t i = 0;
   bool neg = false;
   if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
@@ -83,7 +83,7 @@ double ToDouble(const WmiValue& v, char sep) {
     case WmiValue::Tag::Real: return v.real;
     case WmiValue::Tag::Boolean: return v.integer ? -1 : 0;
     case WmiValue::Tag::Text: {
-      std::string s = ui::Trim(v.text);
+      std::string s = base::Trim(v.text);
       for (char& c : s)
         if (c == sep) c = '.';
       char* end = nullptr;
@@ -101,7 +101,7 @@ std::string ToText(const WmiValue& v, char sep) {
     case WmiValue::Tag::Integer:
       return v.unsignedWide ? std::to_string(static_cast<uint64_t>(v.integer))
                             : std::to_string(v.integer);
-    case WmiValue::Tag::Real: return ui::GeneralNumberText(v.real, sep);
+    case WmiValue::Tag::Real: return base::GeneralNumberText(v.real, sep);
     case WmiValue::Tag::Boolean: return v.integer ? "True" : "False";
     case WmiValue::Tag::Text: return v.text;
     default: CannotConvert(v, "String");
@@ -126,7 +126,7 @@ bool ToBool(const WmiValue& v, char sep) {
     case WmiValue::Tag::Boolean: return v.integer != 0;
     case WmiValue::Tag::Real: return v.real != 0;
     case WmiValue::Tag::Text: {
-      std::string s = ui::Trim(v.text);
+      std::string s = base::Trim(v.text);
       if (EqualsNoCase(s, "True")) return true;
       if (EqualsNoCase(s, "False")) return false;
       return ToDouble(v, sep) != 0;
@@ -190,7 +190,7 @@ std::string WmiValueText(int cimType, const WmiValue& v, char sep) {
       return array ? Joined(v, IntegerText) : IntegerText(v);
     case kCimReal32: case kCimReal64:
       RejectArray(v, "Double");
-      return ui::GeneralNumberText(ToDouble(v, sep), sep);
+      return base::GeneralNumberText(ToDouble(v, sep), sep);
     case kCimString: case kCimUint64:
       return array ? Joined(v, [sep](const WmiValue& e) { return StringText(e, sep); })
                    : ToText(v, sep);
@@ -249,7 +249,7 @@ int RunWmiQuery(WmiSource& source, const std::string& server, const std::string&
     }
     return result;
   } catch (const std::exception& e) {
-    error = ui::Trim(e.what());
+    error = base::Trim(e.what());
   } catch (...) {
     error.clear();
   }

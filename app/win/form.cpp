@@ -5,7 +5,7 @@
 
 #include "app/readme.h"
 #include "app/win/main.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 
 namespace {
@@ -41,8 +41,9 @@ TForm1::TForm1()
       Drives(&Win32DriveAccess()),
       Icmp(&Win32IcmpPlatform()),
       Shell(&Win32ShellPlatform()) {
-  BuildControls();
-  ui::SafeCall([this] { FormCreate(this); });
+  // A control the system refuses is reported; the window is not left blank
+  // without a word.
+  if (ui::SafeCall([this] { BuildControls(); })) ui::SafeCall([this] { FormCreate(this); });
 }
 
 TForm1::~TForm1() {
@@ -62,7 +63,7 @@ void TForm1::BuildControls() {
                         {"KeyStatus1", 41, false, ""},
                         {"KeyStatus2", 35, false, ""},
                         {"KeyStatus3", 34, false, ""},
-                        {"StatusPane1", 169, true, "(C) Vesktech"}});
+                        {"StatusPane1", 169, true, "(C) Vesktech", true}});
   sbrMain.OnTimer = [this] { RefreshStatusPanes(); };
 
   PageControl1.Name = "PageControl1";
@@ -239,7 +240,7 @@ std::string SystemErrorText(DWORD code) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-  std::string s = n && buf ? std::string(buf, n) : ui::Format("System error %lu", code);
+  std::string s = n && buf ? std::string(buf, n) : base::Format("System error %lu", code);
   if (buf) LocalFree(buf);
   return s;
 }

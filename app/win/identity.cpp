@@ -1,8 +1,8 @@
 // The OS and CPU tabs: filled once, when the window is first shown.
 #include "app/win/main.h"
+#include "base/text.h"
 #include "probes/hardinfo.h"
 #include "probes/win/hardinfo_win.h"
-#include "ui/text.h"
 #include "ui/win/app.h"
 
 #include <string>
@@ -20,7 +20,7 @@ void TForm1::IdentitySequence() {
   Label8.SetCaption("HOST : " + host);
   Label9.SetCaption("IP : " + GetIPAddress(p, host));
   Label3.SetCaption("CPU : " + GetCPUName(p));
-  Label6.SetCaption("SPEED : " + ui::GeneralNumberText(GetCPUSpeed(p), ui::LocaleDecimalSeparator()));
+  Label6.SetCaption("SPEED : " + base::GeneralNumberText(GetCPUSpeed(p), ui::LocaleDecimalSeparator()));
   Label5.SetCaption("INFO : " + GetCPUIDText(p));
   // A fresh look-up, not the address shown above.
   const std::array<std::string, 3> octets = FirstThreeOctets(GetIPAddress(p, host));

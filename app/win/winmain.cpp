@@ -40,8 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ComApartment com;
   InitControls();
   TForm1 form;
+  if (!form.Handle()) return 1;  // the error box has said why
   form.QuitOnDestroy = true;
   form.Show();
-  return ui::RunMessageLoop(form.Handle(),
-                            [&form](const MSG& m) { return form.PageControl1.HandleTabKeys(m); });
+  return ui::RunMessageLoop();
 }

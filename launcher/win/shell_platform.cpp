@@ -53,9 +53,9 @@ class Win32Shell final : public ShellPlatform {
   }
 
   void ShowBox(const std::string& text, const std::string& caption, unsigned flags) override {
-    // The program has no hidden application window; an unowned box behaves
-    // as one owned by it would: the main window stays usable.
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    // Owned by the hidden application window, not by the form: the box
+    // stays with the program and the form stays usable.
+    MessageBoxA(ui::ApplicationWindow(), text.c_str(), caption.c_str(), flags);
   }
 
   void RunPendingMessages() override { ui::ProcessMessages(); }

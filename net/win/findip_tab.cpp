@@ -20,6 +20,9 @@ struct DefaultCursorOnExit {
 
 void TForm1::Button8Click(TObject*) {
   StopRequested = false;
+  // The octets show and are read without leading zeros, so that the
+  // address probed is the one listed (inet_addr reads "010" as octal).
+  for (ui::TNumEdit* n : {&N1, &N2, &N3}) n->ShowDisplayText();
   RichEdit1.Clear();
   ui::SetScreenCursor(ui::TCursor::HourGlass);
   DefaultCursorOnExit restore;
@@ -35,7 +38,7 @@ void TForm1::Button8Click(TObject*) {
     // cppcheck-suppress knownConditionTrueFalse
     if (StopRequested) break;
     N4.SetText(std::to_string(i));
-    const std::string address = ProbeAddressText(N1.Text(), N2.Text(), N3.Text(), i);
+    const std::string address = ProbeAddressText(N1.DisplayText(), N2.DisplayText(), N3.DisplayText(), i);
     icmp.SetHost(address);
     if (icmp.SendEcho() > 0) RichEdit1.AppendLine(address + ":" + LookupHostName(*Icmp, address));
     paint.Changed();

@@ -1,8 +1,8 @@
 // Processor probes from given CPUID words, counter values and registry answers.
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "tests/core/hardinfo_fake.h"
-#include "ui/text.h"
 
 using namespace hardinfo;
 
@@ -36,10 +36,10 @@ TEST(HardInfoCPUID, AnyDifferenceInTheFlagsCounts) {
 
 TEST(HardInfoClock, TicksPerMicrosecond) {
   EXPECT_DOUBLE_EQ(2993.659968, ClockFromTicks(1496829984));
-  EXPECT_EQ("2993.659968", ui::GeneralNumberText(ClockFromTicks(1496829984)));
-  EXPECT_EQ("3000", ui::GeneralNumberText(ClockFromTicks(1500000000)));
-  EXPECT_EQ("0", ui::GeneralNumberText(ClockFromTicks(0)));
-  EXPECT_EQ("2993,659968", ui::GeneralNumberText(ClockFromTicks(1496829984), ','));
+  EXPECT_EQ("2993.659968", base::GeneralNumberText(ClockFromTicks(1496829984)));
+  EXPECT_EQ("3000", base::GeneralNumberText(ClockFromTicks(1500000000)));
+  EXPECT_EQ("0", base::GeneralNumberText(ClockFromTicks(0)));
+  EXPECT_EQ("2993,659968", base::GeneralNumberText(ClockFromTicks(1496829984), ','));
   // Above 2^32 ticks the count is divided whole.
   EXPECT_DOUBLE_EQ(10000.0, ClockFromTicks(5000000000ull));
   EXPECT_DOUBLE_EQ(8589.934594, ClockFromTicks(4294967297ull));
@@ -135,6 +135,6 @@ TEST(HardInfoCPUName, ReadErrorIsAStandardException) {
     FAIL();
   } catch (const std::exception& e) {
     // What the error box shows, with the full stop it adds.
-    EXPECT_EQ(std::string(kRegistryReadErrorText) + ".", ui::ErrorBoxText(e.what()));
+    EXPECT_EQ(std::string(kRegistryReadErrorText) + ".", base::ErrorBoxText(e.what()));
   }
 }

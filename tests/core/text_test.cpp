@@ -1,8 +1,9 @@
-#include "ui/text.h"
+#include "base/text.h"
+#include "ui/numeric.h"
 
 #include <gtest/gtest.h>
 
-using ui::GeneralNumberText;
+using base::GeneralNumberText;
 
 TEST(GeneralNumberText, FixedRangeAndItsBoundaries) {
   EXPECT_EQ("0", GeneralNumberText(0.0));
@@ -34,23 +35,59 @@ TEST(GeneralNumberText, UsesTheGivenSeparator) {
 }
 
 TEST(TextHelpers, TrimRemovesControlBytesAndBlanks) {
-  EXPECT_EQ("Service Pack 1", ui::Trim("  Service Pack 1 \t\r\n"));
-  EXPECT_EQ("", ui::Trim(std::string("\0 \x1f ", 4)));
-  EXPECT_EQ("\x81\x40", ui::Trim("\x81\x40"));  // bytes above 32 stay
+  EXPECT_EQ("Service Pack 1", base::Trim("  Service Pack 1 \t\r\n"));
+  EXPECT_EQ("", base::Trim(std::string("\0 \x1f ", 4)));
+  EXPECT_EQ("\x81\x40", base::Trim("\x81\x40"));  // bytes above 32 stay
 }
 
 TEST(TextHelpers, ErrorBoxAppendsFullStopAfterLaterCharacters) {
-  EXPECT_EQ("Unable to register icmp.dll.", ui::ErrorBoxText("Unable to register icmp.dll"));
-  EXPECT_EQ("done.", ui::ErrorBoxText("done."));
-  EXPECT_EQ("ends in blank ", ui::ErrorBoxText("ends in blank "));
-  EXPECT_EQ("a-", ui::ErrorBoxText("a-"));  // '-' sorts before '.'
-  EXPECT_EQ("", ui::ErrorBoxText(""));
+  EXPECT_EQ("Unable to register icmp.dll.", base::ErrorBoxText("Unable to register icmp.dll"));
+  EXPECT_EQ("done.", base::ErrorBoxText("done."));
+  EXPECT_EQ("ends in blank ", base::ErrorBoxText("ends in blank "));
+  EXPECT_EQ("a-", base::ErrorBoxText("a-"));  // '-' sorts before '.'
+  EXPECT_EQ("", base::ErrorBoxText(""));
   // A double-byte last character sorts after "." (ソ has a 0x5C trail byte).
-  EXPECT_EQ("ソ.", ui::ErrorBoxText("ソ"));
+  EXPECT_EQ("ソ.", base::ErrorBoxText("ソ"));
 }
 
 TEST(TextHelpers, LineEndsAllBecomeCrLf) {
-  EXPECT_EQ("a\r\nb\r\nc\r\n\r\nd", ui::NormalizeLineEnds("a\r\nb\nc\r\rd"));
-  EXPECT_EQ("", ui::NormalizeLineEnds(""));
-  EXPECT_EQ("\r\n", ui::NormalizeLineEnds("\n"));
+  EXPECT_EQ("a\r\nb\r\nc\r\n\r\nd", base::NormalizeLineEnds("a\r\nb\nc\r\rd"));
+  EXPECT_EQ("", base::NormalizeLineEnds(""));
+  EXPECT_EQ("\r\n", base::NormalizeLineEnds("\n"));
+}
+
+TEST(TextHelpers, WrapKeepsEveryByteAndDoubleByteCharactersWhole) {
+  using V = std::vector<std::string>;
+  const auto bytes = [](const std::string& s) { return static_cast<int>(s.size()); };
+  EXPECT_EQ((V{"abcd", "efgh", "ij"}), base::WrapToWidth("abcdefghij", 4, bytes));
+  EXPECT_EQ((V{"abcd"}), base::WrapToWidth("abcd", 4, bytes));
+  EXPECT_EQ((V{""}), base::WrapToWidth("", 4, bytes));
+  // "aあい" in Shift-JIS is 1 + 2 + 2 bytes: a lead byte never ends a piece.
+  EXPECT_EQ((V{"aあ", "い"}), base::WrapToWidth("aあい", 4, bytes));
+  EXPECT_EQ((V{"a", "あ", "い"}), base::WrapToWidth("aあい", 2, bytes));
+  // A character wider than the page still goes out, one a line.
+  EXPECT_EQ((V{"あ", "い"}), base::WrapToWidth("あい", 1, bytes));
+  // A lead byte at the very end stands alone.
+  EXPECT_EQ((V{"ab", "\x82"}), base::WrapToWidth("ab\x82", 2, bytes));
+}
+
+TEST(NumberEditText, WholeNumbersUpToTheMaximumOnly) {
+  EXPECT_EQ("12", ui::AcceptedNumberText("12", 255));
+  EXPECT_EQ("010", ui::AcceptedNumberText("010", 255));  // leading zeros go on focus loss
+  EXPECT_EQ("", ui::AcceptedNumberText("", 255));
+  EXPECT_EQ("255", ui::AcceptedNumberText("255", 255));
+  EXPECT_EQ("255", ui::AcceptedNumberText("256", 255));
+  EXPECT_EQ("255", ui::AcceptedNumberText("0300", 255));
+  EXPECT_EQ("255", ui::AcceptedNumberText("99999999999999999999999", 255));
+  for (const char* refused : {"-5", "12a", " 7", "1.5", "+1", "\x82\x4f"})
+    EXPECT_FALSE(ui::AcceptedNumberText(refused, 255).has_value()) << refused;
+}
+
+TEST(NumberEditText, DisplayFormatHasNoLeadingZeros) {
+  EXPECT_EQ("10", ui::NumberDisplayText("010"));
+  EXPECT_EQ("7", ui::NumberDisplayText("007"));
+  EXPECT_EQ("0", ui::NumberDisplayText("000"));
+  EXPECT_EQ("0", ui::NumberDisplayText("0"));
+  EXPECT_EQ("", ui::NumberDisplayText(""));
+  EXPECT_EQ("255", ui::NumberDisplayText("255"));
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/text.h"
+#include "base/text.h"
 
 std::string WinPath(const std::string& unixPath) {
   std::string p = "Z:" + unixPath;
@@ -57,8 +57,20 @@ std::string EnvVar(const char* name) {
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
+bool ParsePgm(const std::string& bytes, GrayPage& page) {
+  std::istringstream in(bytes);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> page.width >> page.height >> maxval;
+  in.get();
+  if (magic != "P5" || page.width <= 0 || page.height <= 0 || maxval != 255) return false;
+  page.pixels.assign(static_cast<size_t>(page.width) * page.height, '\0');
+  in.read(&page.pixels[0], static_cast<std::streamsize>(page.pixels.size()));
+  return static_cast<size_t>(in.gcount()) == page.pixels.size();
+}
+
 Workspace::Workspace()
-    : dir_(ui::Format("/tmp/vesk-cups-%lu-%lu", GetCurrentProcessId(), GetTickCount())) {
+    : dir_(base::Format("/tmp/vesk-cups-%lu-%lu", GetCurrentProcessId(), GetTickCount())) {
   CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
   sock_ = dir_ + "/cups.sock";
 }
@@ -185,4 +197,58 @@ std::string Workspace::RunChild(const std::string& filter, const std::string& qu
       "wineserver -w\nexit $rc\n",
       timeoutMs + 40000);
   return "";
+}
+
+int Workspace::FindPdf(const std::string& queue, unsigned job, int dpi) const {
+  return Shell("find",
+               "cd '" + dir_ + "'\nexport CUPS_SERVER='" + sock_ + "'\n"
+               "for i in $(seq 240); do\n"
+               "  [ -z \"$(lpstat -o " + queue + " 2>/dev/null)\" ] && break; sleep 0.5\n"
+               "done\n"
+               "pdf=''\n"
+               "while read -r dir; do\n"
+               "  for f in \"$dir\"/*job_" + std::to_string(job) + "*.pdf; do\n"
+               "    [ -f \"$f\" ] && pdf=$f\n"
+               "  done\n"
+               "  [ -n \"$pdf\" ] && break\n"
+               "  for f in $(find \"$dir\" -maxdepth 1 -name '*.pdf' -newer stamp 2>/dev/null); do\n"
+               "    pdf=$f\n"
+               "  done\n"
+               "  [ -n \"$pdf\" ] && break\n"
+               "done < outdirs\n"
+               "[ -n \"$pdf\" ] || { echo 'no new PDF in:'; cat outdirs; tail -20 error_log; exit 5; }\n"
+               "echo \"$pdf\" > pdfname\n"
+               "pdfinfo \"$pdf\" > pdfinfo.txt\n"
+               "pdftoppm -r " + std::to_string(dpi) + " -gray \"$pdf\" page\n"
+               "ls page*.pgm > pages.txt\n",
+               150000);
+}
+
+Workspace::PdfRun Workspace::PrintToPdf(const std::string& filter, int dpi) {
+  PdfRun run;
+  for (const char* tool : {"/usr/bin/pdfinfo", "/usr/bin/pdftoppm"})
+    if (!Exists(tool)) {
+      run.skip = std::string("cannot read PDFs here: ") + tool + " is not installed";
+      return run;
+    }
+  const unsigned job = 1000 + (GetCurrentProcessId() * 7 + GetTickCount()) % 900000;
+  const std::string queue = base::Format("VeskPrint%u", job);
+  const std::string why = StartCups(queue, Queue::Pdf, job);
+  if (!why.empty()) {
+    run.skip = "CUPS cannot run here: " + why;
+    return run;
+  }
+  int rc = 0;
+  run.skip = RunChild(filter, queue, 200000, rc);
+  if (!run.skip.empty()) return run;
+  if (rc != 0) {
+    run.failure = "the printing child failed:\n" + Log("child");
+    return run;
+  }
+  if (FindPdf(queue, job, dpi) != 0) {
+    run.failure = Log("find");
+    return run;
+  }
+  run.pdf = base::Trim(ReadAll(dir_ + "/pdfname"));
+  return run;
 }

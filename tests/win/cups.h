@@ -15,6 +15,15 @@ std::string ReadAll(const std::string& unixPath);
 void WriteAll(const std::string& unixPath, const std::string& text);
 std::string EnvVar(const char* name);
 
+// A binary PGM (P5) page as pdftoppm -gray writes it.
+struct GrayPage {
+  int width = 0, height = 0;
+  std::string pixels;  // one byte per pixel, rows top to bottom
+  bool Dark(int x, int y) const { return static_cast<unsigned char>(pixels[y * width + x]) < 128; }
+};
+// False when the bytes are not such a page.
+bool ParsePgm(const std::string& bytes, GrayPage& page);
+
 // Set in the child run; the queue variable names its default printer.
 constexpr char kCupsChildFlag[] = "VESK_CUPS_CHILD";
 constexpr char kCupsQueueVar[] = "VESK_CUPS_QUEUE";
@@ -48,6 +57,19 @@ class Workspace {
   // Empty reason on success, else why the child cannot run (skip).
   std::string RunChild(const std::string& filter, const std::string& queue, int timeoutMs,
                        int& status);
+
+  // Waits for the queue to empty and finds the PDF of the job; leaves its
+  // path in pdfname, pdfinfo's report in pdfinfo.txt and its pages, rendered
+  // in gray at dpi, as page*.pgm listed in pages.txt. 0 on success, else see
+  // Log("find").
+  int FindPdf(const std::string& queue, unsigned job, int dpi) const;
+
+  // The whole round: a cups-pdf queue, a child run of filter printing to it,
+  // then FindPdf. skip says why this cannot run here; failure what went wrong.
+  struct PdfRun {
+    std::string skip, failure, pdf;
+  };
+  PdfRun PrintToPdf(const std::string& filter, int dpi);
 
  private:
   std::string dir_, sock_;

@@ -86,6 +86,7 @@ void BoxWatcher::Run() {
       Sleep(50);  // let the box finish building its children
       BoxRecord rec;
       rec.caption = TextOf(box);
+      rec.owner = GetWindow(box, GW_OWNER);
       char text[8192] = {0};
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       rec.text = text;

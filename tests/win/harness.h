@@ -26,6 +26,7 @@ struct BoxRecord {
   std::string caption, text;
   bool hasIcon = false;
   std::vector<std::string> buttons;
+  HWND owner = nullptr;
 };
 
 // Watches for message boxes of this process on another thread, records

@@ -10,11 +10,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "probes/win/hardinfo_win.h"
 #include "tests/core/hardinfo_fake.h"
 #include "tests/win/harness.h"
 #include "tests/win/loopback_icmp.h"
-#include "ui/text.h"
 #include "ui/win/app.h"
 
 using namespace hardinfo;
@@ -91,7 +91,7 @@ std::string Env(const char* name) {
 class ScratchMachineHive {
  public:
   ScratchMachineHive()
-      : path_(ui::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId())) {
+      : path_(base::Format("Software\\VeskInfoTests\\identity%lu", GetCurrentProcessId())) {
     RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
                     nullptr);
   }

@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "probes/win/hardinfo_win.h"
 #include "tests/win/harness.h"
-#include "ui/text.h"
 
 using namespace hardinfo;
 
@@ -74,7 +74,7 @@ std::string Bits() { return sizeof(void*) == 8 ? "64" : "32"; }
 Report RunWithAppVersion(const std::string& version) {
   Cleanup cleanup;
   TempDir dir;
-  const std::string exeName = ui::Format("vesk_identity_%s_%s_%lu.exe", version.c_str(), Bits().c_str(),
+  const std::string exeName = base::Format("vesk_identity_%s_%s_%lu.exe", version.c_str(), Bits().c_str(),
                                          GetCurrentProcessId());
   const std::string exe = dir.Path() + "\\" + exeName;
   const std::string report = dir.Path() + "\\report.txt";
@@ -130,7 +130,7 @@ Report RunInOwnPrefix(const std::string& version, std::string& why) {
     return {};
   }
   Cleanup cleanup;
-  const std::string tag = ui::Format("%s_%s_%lu", version.c_str(), Bits().c_str(), GetCurrentProcessId());
+  const std::string tag = base::Format("%s_%s_%lu", version.c_str(), Bits().c_str(), GetCurrentProcessId());
   const std::string exe = dir + "\\vesk_identity_" + tag + ".exe";
   const std::string report = dir + "\\vesk_identity_" + tag + ".txt";
   const std::string done = dir + "\\vesk_identity_" + tag + ".done";

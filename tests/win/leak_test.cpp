@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "launcher/launcher.h"
 #include "net/icmp.h"
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
 #include "tests/win/loopback_icmp.h"
 #include "tests/win/scripting_adapter.h"
-#include "ui/text.h"
 #include "ui/win/print.h"
 
 namespace {
@@ -188,7 +188,7 @@ TEST(Leak, EveryActionRepeatedLeavesCountsWhereTheyWere) {
   }
   Workspace ws;
   const unsigned job = 1000 + (GetCurrentProcessId() * 13 + GetTickCount()) % 900000;
-  const std::string queue = ui::Format("VeskLeaks%u", job);
+  const std::string queue = base::Format("VeskLeaks%u", job);
   std::string why = ws.StartCups(queue, Workspace::Queue::Discard, job);
   int rc = 0;
   if (why.empty()) why = ws.RunChild("Leak.*", queue, 600000, rc);

@@ -11,27 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
-#include "ui/text.h"
 #include "ui/win/app.h"
 #include "ui/win/print.h"
 
 namespace {
 
-// Count of pixels clearly darker than paper in a binary PGM (P5) page.
+// Count of pixels clearly darker than paper; -1 when not a page.
 long DarkPixels(const std::string& pgm) {
-  std::istringstream in(pgm);
-  std::string magic;
-  int w = 0, h = 0, maxval = 0;
-  in >> magic >> w >> h >> maxval;
-  in.get();
-  if (magic != "P5" || w <= 0 || h <= 0 || maxval <= 0 || maxval > 255) return -1;
-  std::string data(static_cast<size_t>(w) * h, '\0');
-  in.read(&data[0], static_cast<std::streamsize>(data.size()));
+  GrayPage page;
+  if (!ParsePgm(pgm, page)) return -1;
   long dark = 0;
-  for (unsigned char c : data)
-    if (c < maxval / 2) ++dark;
+  for (int y = 0; y < page.height; ++y)
+    for (int x = 0; x < page.width; ++x) dark += page.Dark(x, y);
   return dark;
 }
 
@@ -39,7 +33,7 @@ std::string Field(const std::string& info, const std::string& name) {
   std::istringstream in(info);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind(name + ":", 0) == 0) return ui::Trim(line.substr(name.size() + 1));
+    if (line.rfind(name + ":", 0) == 0) return base::Trim(line.substr(name.size() + 1));
   }
   return "";
 }
@@ -54,7 +48,7 @@ void PrintThreePagesAsChild() {
   ShowWithoutFormShow(*form);
   const int count = 2 * perPage + perPage / 2;
   for (int i = 0; i < count; ++i)
-    form->RichEdit1.AppendLine(ui::Format("127.0.%d.%d:host-%03d.example", i / 256, i % 256, i));
+    form->RichEdit1.AppendLine(base::Format("127.0.%d.%d:host-%03d.example", i / 256, i % 256, i));
   ASSERT_EQ(form->RichEdit1.Lines().size(), static_cast<size_t>(count));
   BoxWatcher boxes;
   ASSERT_EQ(form->RichEdit1.PopupMenu.size(), 1u);
@@ -87,47 +81,12 @@ TEST(NetPrint, ThreePageListThroughCupsPdf) {
     PrintThreePagesAsChild();
     return;
   }
-  for (const char* tool : {"/usr/bin/pdfinfo", "/usr/bin/pdftoppm"})
-    if (!Exists(tool)) GTEST_SKIP() << "cannot read PDFs here: " << tool << " is not installed";
-
   Workspace ws;
   const std::string d = ws.Dir();
-  const unsigned job = 1000 + (GetCurrentProcessId() * 7 + GetTickCount()) % 900000;
-  const std::string queue = ui::Format("VeskFindIp%u", job);
-  const std::string sock = ws.Socket();
-  const std::string why = ws.StartCups(queue, Workspace::Queue::Pdf, job);
-  if (!why.empty()) GTEST_SKIP() << "CUPS cannot run here: " << why;
-
-  int rc = 0;
-  const std::string noChild = ws.RunChild("NetPrint.ThreePageListThroughCupsPdf", queue, 200000, rc);
-  if (!noChild.empty()) GTEST_SKIP() << noChild;
-  ASSERT_EQ(rc, 0) << "the printing child failed:\n" << ws.Log("child");
-
-  // Wait for the job to finish, then find the PDF it made.
-  rc = ws.Shell("find",
-                "cd '" + d + "'\nexport CUPS_SERVER='" + sock + "'\n"
-                "for i in $(seq 240); do\n"
-                "  [ -z \"$(lpstat -o " + queue + " 2>/dev/null)\" ] && break; sleep 0.5\n"
-                "done\n"
-                "pdf=''\n"
-                "while read -r dir; do\n"
-                "  for f in \"$dir\"/*job_" + std::to_string(job) + "*.pdf; do\n"
-                "    [ -f \"$f\" ] && pdf=$f\n"
-                "  done\n"
-                "  [ -n \"$pdf\" ] && break\n"
-                "  for f in $(find \"$dir\" -maxdepth 1 -name '*.pdf' -newer stamp 2>/dev/null); do\n"
-                "    pdf=$f\n"
-                "  done\n"
-                "  [ -n \"$pdf\" ] && break\n"
-                "done < outdirs\n"
-                "[ -n \"$pdf\" ] || { echo 'no new PDF in:'; cat outdirs; tail -20 error_log; exit 5; }\n"
-                "echo \"$pdf\" > pdfname\n"
-                "pdfinfo \"$pdf\" > pdfinfo.txt\n"
-                "pdftoppm -r 30 -gray \"$pdf\" page\n"
-                "ls page*.pgm > pages.txt\n",
-                150000);
-  ASSERT_EQ(rc, 0) << ws.Log("find");
-  const std::string pdf = ui::Trim(ReadAll(d + "/pdfname"));
+  const Workspace::PdfRun run = ws.PrintToPdf("NetPrint.ThreePageListThroughCupsPdf", 30);
+  if (!run.skip.empty()) GTEST_SKIP() << run.skip;
+  ASSERT_TRUE(run.failure.empty()) << run.failure;
+  const std::string& pdf = run.pdf;
   const std::string info = ReadAll(d + "/pdfinfo.txt");
   EXPECT_EQ(Field(info, "Title"), "Find IP List") << pdf << "\n" << info;
   EXPECT_EQ(Field(info, "Pages"), "3") << info;
@@ -136,7 +95,7 @@ TEST(NetPrint, ThreePageListThroughCupsPdf) {
   std::string page;
   int rendered = 0;
   while (std::getline(pages, page)) {
-    page = ui::Trim(page);
+    page = base::Trim(page);
     if (page.empty()) continue;
     ++rendered;
     const long dark = DarkPixels(ReadAll(d + "/" + page));

@@ -1,27 +1,56 @@
 #include "ui/win/app.h"
 
-#include "ui/text.h"
+#include "base/text.h"
+#include "ui/win/form.h"
 
 namespace ui {
 
 const char* const kApplicationTitle = "Vesktech PC Infomation Tool";
 
 void ShowErrorBox(const std::string& message) {
-  MessageBoxA(GetActiveWindow(), ErrorBoxText(message).c_str(), kApplicationTitle,
+  MessageBoxA(GetActiveWindow(), base::ErrorBoxText(message).c_str(), kApplicationTitle,
               MB_OK | MB_ICONSTOP);
 }
 
 void ShowException(const std::exception& e) { ShowErrorBox(e.what()); }
 
-void SafeCall(const std::function<void()>& fn) {
+void ShowCurrentException() {
   try {
-    fn();
+    throw;
   } catch (const std::exception& e) {
     ShowException(e);
   } catch (...) {
     ShowErrorBox("Unknown error");
   }
 }
+
+bool SafeCall(const std::function<void()>& fn) {
+  try {
+    fn();
+    return true;
+  } catch (...) {
+    ShowCurrentException();
+    return false;
+  }
+}
+
+HWND ApplicationWindow() {
+  static HWND window = CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                       nullptr, GetModuleHandleA(nullptr), nullptr);
+  return window;
+}
+
+namespace {
+
+// One step of every pump: the form of the message's window sees it first.
+void Dispatch(MSG& msg) {
+  auto* form = dynamic_cast<TForm*>(TControl::FromHandle(RootWindow(msg.hwnd)));
+  if (form && form->PreTranslate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+}  // namespace
 
 void ProcessMessages() {
   MSG msg;
@@ -30,19 +59,13 @@ void ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
 }
 
-int RunMessageLoop(HWND mainWindow, const std::function<bool(const MSG&)>& keyFilter) {
+int RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (keyFilter && keyFilter(msg)) continue;
-    if (mainWindow && IsWindow(mainWindow) && IsDialogMessageA(mainWindow, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
   return static_cast<int>(msg.wParam);
 }
 
@@ -85,7 +108,7 @@ std::string LongDateText() {
     return buf;
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return Format("%04d年%d月%d日", t.wYear, t.wMonth, t.wDay);
+  return base::Format("%04d年%d月%d日", t.wYear, t.wMonth, t.wDay);
 }
 
 }  // namespace ui

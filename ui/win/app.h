@@ -1,5 +1,5 @@
-// Application-wide services of the widget layer: the title, the error box,
-// the message pump and the screen cursor.
+// Application-wide services of the widget layer: the title, the hidden
+// application window, the error box, the message pumps and the screen cursor.
 #pragma once
 #include <windows.h>
 
@@ -15,15 +15,23 @@ extern const char* const kApplicationTitle;
 // sorts after "."), the application title, the stop icon, OK.
 void ShowErrorBox(const std::string& message);
 void ShowException(const std::exception& e);
+// Inside a catch block: shows the error being handled.
+void ShowCurrentException();
 
 // Runs fn; an escaping error goes to the error box and the program goes on.
-void SafeCall(const std::function<void()>& fn);
+// Returns whether fn ran to its end.
+bool SafeCall(const std::function<void()>& fn);
 
-// Lets pending window messages run (keeps WM_QUIT for the main loop).
+// The application's own window: hidden, titled with the application title;
+// it owns the boxes that belong to no form in particular.
+HWND ApplicationWindow();
+
+// Lets pending window messages run (keeps WM_QUIT for the main loop). Like
+// the main loop, it gives a form's keys to the form first (page keys,
+// dialog navigation).
 void ProcessMessages();
-// The main loop; returns the exit code once WM_QUIT arrives. keyFilter sees
-// every message first and returns true for those it handled.
-int RunMessageLoop(HWND mainWindow, const std::function<bool(const MSG&)>& keyFilter = nullptr);
+// The main loop; returns the exit code once WM_QUIT arrives.
+int RunMessageLoop();
 
 enum class TCursor { Default, HourGlass };
 TCursor ScreenCursor();

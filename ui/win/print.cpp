@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
+
+#include "base/text.h"
+#include "ui/win/gdi.h"
 
 namespace ui {
 
@@ -17,19 +21,12 @@ namespace {
 constexpr int kPointSize = 10;
 constexpr int kMarginTenthsMm = 150;  // 15 mm on every side
 
-class PrinterDC {
+class PrinterDC : public OwnedDC {
  public:
   explicit PrinterDC(const std::string& printer)
-      : dc_(CreateDCA("WINSPOOL", printer.c_str(), nullptr, nullptr)) {
-    if (!dc_) throw std::runtime_error("プリンタ " + printer + " を開けません");
+      : OwnedDC(CreateDCA("WINSPOOL", printer.c_str(), nullptr, nullptr)) {
+    if (!get()) throw std::runtime_error("プリンタ " + printer + " を開けません");
   }
-  ~PrinterDC() { DeleteDC(dc_); }
-  PrinterDC(const PrinterDC&) = delete;
-  PrinterDC& operator=(const PrinterDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
 };
 
 struct FaceChoice {
@@ -54,45 +51,31 @@ bool Printable(HDC dc) { return GetFontData(dc, kGlyfTable, 0, nullptr, 0) != GD
 // The print font selected into the DC while it lives.
 class PrintFont {
  public:
-  explicit PrintFont(HDC dc) : dc_(dc) {
+  explicit PrintFont(HDC dc) {
     const int height = -MulDiv(kPointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
     for (const FaceChoice& f : kFaces) {
-      HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, f.charset,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               FIXED_PITCH | FF_MODERN, f.face);
+      Font font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, f.charset, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, f.face));
       if (!font) continue;
-      HGDIOBJ old = SelectObject(dc_, font);
-      if (!font_) {
-        font_ = font;  // the first one stays if none is better
-        old_ = old;
+      bool printable;
+      {
+        Selected trial(dc, font.get());
+        printable = Printable(dc);
       }
-      if (Printable(dc_)) {
-        if (font != font_) {
-          DeleteObject(font_);
-          font_ = font;
-        }
-        return;
-      }
-      SelectObject(dc_, font_);
-      if (font != font_) DeleteObject(font);
+      if (printable || !font_) font_ = std::move(font);  // the first one stays if none is better
+      if (printable) break;
     }
     if (!font_) throw std::runtime_error("印刷用のフォントを作れません");
+    selected_.emplace(dc, font_.get());
   }
-  ~PrintFont() {
-    SelectObject(dc_, old_);
-    DeleteObject(font_);
-  }
-  PrintFont(const PrintFont&) = delete;
-  PrintFont& operator=(const PrintFont&) = delete;
 
  private:
-  HDC dc_;
-  HFONT font_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  Font font_;
+  std::optional<Selected> selected_;  // released before the font
 };
 
 struct PageLayout {
-  int left, top, lineHeight, linesPerPage;
+  int left, top, width, lineHeight, linesPerPage;
 };
 
 int MarginPixels(HDC dc, int capsPerInch, int physicalOffset) {
@@ -100,13 +83,14 @@ int MarginPixels(HDC dc, int capsPerInch, int physicalOffset) {
   return std::max(0, wanted - GetDeviceCaps(dc, physicalOffset));
 }
 
-// Needs the print font selected.
-PageLayout Layout(HDC dc) {
+// Measured in the print font, which the caller keeps selected.
+PageLayout Layout(HDC dc, const PrintFont&) {
   TEXTMETRICA tm;
   GetTextMetricsA(dc, &tm);
   PageLayout l;
   l.left = MarginPixels(dc, LOGPIXELSX, PHYSICALOFFSETX);
   l.top = MarginPixels(dc, LOGPIXELSY, PHYSICALOFFSETY);
+  l.width = std::max(1, GetDeviceCaps(dc, HORZRES) - 2 * l.left);
   l.lineHeight = std::max<int>(1, tm.tmHeight + tm.tmExternalLeading);
   const int usable = GetDeviceCaps(dc, VERTRES) - 2 * l.top;
   l.linesPerPage = std::max(1, usable / l.lineHeight);
@@ -171,21 +155,29 @@ PrintResult PrintTextLines(const std::string& title, const std::vector<std::stri
   if (printer.empty()) return PrintResult::NoDefaultPrinter;
   PrinterDC dc(printer);
   PrintFont font(dc.get());
-  const PageLayout l = Layout(dc.get());
+  const PageLayout l = Layout(dc.get(), font);
   SetBkMode(dc.get(), TRANSPARENT);
   SetTextColor(dc.get(), RGB(0, 0, 0));
+  // A line wider than the page goes on over the following printed lines.
+  const auto measure = [&dc](const std::string& s) {
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc.get(), s.data(), static_cast<int>(s.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  std::vector<std::string> printed;
+  for (const std::string& line : lines)
+    for (std::string& piece : base::WrapToWidth(line, l.width, measure)) printed.push_back(std::move(piece));
   PrintJob job(dc.get(), title);
   // An empty list still prints one (empty) page.
-  const size_t count = lines.size();
   size_t i = 0;
   do {
     job.StartPage();
-    for (int row = 0; row < l.linesPerPage && i < count; ++row, ++i) {
-      const std::string& s = lines[i];
+    for (int row = 0; row < l.linesPerPage && i < printed.size(); ++row, ++i) {
+      const std::string& s = printed[i];
       TextOutA(dc.get(), l.left, l.top + row * l.lineHeight, s.data(), static_cast<int>(s.size()));
     }
     job.EndPage();
-  } while (i < count);
+  } while (i < printed.size());
   job.End();
   return PrintResult::Printed;
 }
@@ -195,7 +187,7 @@ int PrintLinesPerPage() {
   if (printer.empty()) return 0;
   PrinterDC dc(printer);
   PrintFont font(dc.get());
-  return Layout(dc.get()).linesPerPage;
+  return Layout(dc.get(), font).linesPerPage;
 }
 
 }  // namespace ui

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/win/main.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "ui/win/app.h"
 #include "ui/win/late_bound.h"
 
@@ -97,7 +97,7 @@ std::string HResultText(HRESULT hr, IUnknown* object, REFIID iid) {
       Com<IErrorInfo> info;
       Bstr text;
       if (GetErrorInfo(0, info.Out()) == S_OK && info && SUCCEEDED(info->GetDescription(text.Out())) &&
-          !ui::Trim(text.Ansi()).empty())
+          !base::Trim(text.Ansi()).empty())
         return text.Ansi();
     }
   }
@@ -106,7 +106,7 @@ std::string HResultText(HRESULT hr, IUnknown* object, REFIID iid) {
     Bstr text;
     if (SUCCEEDED(CoCreateInstance(CLSID_WbemStatusCodeText, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_IWbemStatusCodeText, status.OutVoid())) &&
-        SUCCEEDED(status->GetErrorCodeText(hr, 0, 0, text.Out())) && !ui::Trim(text.Ansi()).empty())
+        SUCCEEDED(status->GetErrorCodeText(hr, 0, 0, text.Out())) && !base::Trim(text.Ansi()).empty())
       return text.Ansi();
   }
   char* buf = nullptr;
@@ -115,7 +115,7 @@ std::string HResultText(HRESULT hr, IUnknown* object, REFIID iid) {
                            nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&buf), 0, nullptr);
   std::string s = n && buf ? std::string(buf, n) : std::string();
   if (buf) LocalFree(buf);
-  if (ui::Trim(s).empty()) s = ui::Format("OLE error %08X", static_cast<unsigned>(hr));
+  if (base::Trim(s).empty()) s = base::Format("OLE error %08X", static_cast<unsigned>(hr));
   return s;
 }
 
@@ -177,7 +177,7 @@ WmiValue VariantOf(const VARIANT& x) { return WmiValueFromVariant(x); }
 WmiValue OtherTag(VARTYPE vt) {
   WmiValue v;
   v.tag = WmiValue::Tag::Other;
-  v.text = ui::Format("VT %u", static_cast<unsigned>(vt));
+  v.text = base::Format("VT %u", static_cast<unsigned>(vt));
   return v;
 }
 

@@ -2,9 +2,11 @@
 // code page (Shift-JIS on Japanese systems).
 #pragma once
 #include <cstdarg>
+#include <functional>
 #include <string>
+#include <vector>
 
-namespace ui {
+namespace base {
 
 // Removes every leading and trailing byte of code 0 to 32.
 std::string Trim(const std::string& s);
@@ -23,10 +25,17 @@ inline bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || 
 // Start of the last character of s (double-byte aware); npos when empty.
 size_t LastCharPos(const std::string& s);
 
+// Cuts a line into pieces no wider than width, for a page: width(text)
+// measures a piece. Each piece holds as many whole characters as fit, and
+// at least one; the two bytes of a double-byte character stay together. An
+// empty line is one empty piece.
+std::vector<std::string> WrapToWidth(const std::string& line, int width,
+                                     const std::function<int(const std::string&)>& measure);
+
 // The error box text: "." is appended when the last character sorts after ".".
 std::string ErrorBoxText(const std::string& message);
 
 // CR LF, lone CR and lone LF all become CR LF (what an edit control shows).
 std::string NormalizeLineEnds(const std::string& s);
 
-}  // namespace ui
+}  // namespace base

@@ -1,11 +1,11 @@
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-namespace ui {
+namespace base {
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -91,6 +91,35 @@ size_t LastCharPos(const std::string& s) {
   return last;
 }
 
+std::vector<std::string> WrapToWidth(const std::string& line, int width,
+                                     const std::function<int(const std::string&)>& measure) {
+  // The end of every character, double-byte aware.
+  std::vector<size_t> ends;
+  for (size_t i = 0; i < line.size();) {
+    i += (IsLeadByte932(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) ? 2 : 1;
+    ends.push_back(i);
+  }
+  std::vector<std::string> pieces;
+  size_t start = 0, first = 0;  // first: index in ends of the piece's first character
+  while (first < ends.size()) {
+    // The most characters that fit, found by halving; a piece grows with
+    // its characters, so what fits is a prefix.
+    size_t lo = first, hi = ends.size() - 1;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo + 1) / 2;
+      if (measure(line.substr(start, ends[mid] - start)) <= width)
+        lo = mid;
+      else
+        hi = mid - 1;
+    }
+    pieces.push_back(line.substr(start, ends[lo] - start));
+    start = ends[lo];
+    first = lo + 1;
+  }
+  if (pieces.empty()) pieces.emplace_back();
+  return pieces;
+}
+
 std::string ErrorBoxText(const std::string& message) {
   size_t p = LastCharPos(message);
   if (p != std::string::npos && static_cast<unsigned char>(message[p]) > '.') return message + ".";
@@ -114,4 +143,4 @@ std::string NormalizeLineEnds(const std::string& s) {
   return out;
 }
 
-}  // namespace ui
+}  // namespace base

@@ -1,0 +1,26 @@
+#include "ui/win/combo_box.h"
+
+namespace ui {
+
+void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
+                       const std::string& text, int itemHeight) {
+  // The height given is the edit's; the drop-down list gets room for items.
+  const int h = height_;
+  height_ = 300;
+  CreateWin(parent, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL);
+  height_ = h;
+  for (const std::string& s : items) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  SendMessageA(hwnd_, CB_SETITEMHEIGHT, 0, itemHeight);
+  COMBOBOXINFO info = {sizeof info};
+  if (GetComboBoxInfo(hwnd_, &info) && info.hwndList)  // not every system applies the above
+    SendMessageA(info.hwndList, LB_SETITEMHEIGHT, 0, itemHeight);
+  SetText(text);
+}
+
+int TComboBox::Count() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
+
+std::string TComboBox::Item(int i) const { return ItemText(hwnd_, CB_GETLBTEXTLEN, CB_GETLBTEXT, i); }
+
+void TComboBox::SetItemIndex(int i) { SendMessageA(hwnd_, CB_SETCURSEL, i, 0); }
+
+}  // namespace ui

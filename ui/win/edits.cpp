@@ -1,0 +1,115 @@
+#include "ui/win/edits.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "base/text.h"
+#include "ui/numeric.h"
+
+namespace ui {
+
+namespace {
+
+std::string ClipboardText(HWND owner) {
+  std::string text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace
+
+void TNumEdit::Create(TControl* parent) {
+  CreateWin(parent, "EDIT", "", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  SendMessageA(hwnd_, EM_SETLIMITTEXT, 3, 0);
+}
+
+void TNumEdit::OnCommand(WORD code) {
+  if (code == EN_KILLFOCUS) {
+    ShowDisplayText();
+  } else if (code == EN_CHANGE && !fixing_) {
+    // ES_NUMBER only filters typing; a paste or a set text is checked here.
+    const std::string t = Text();
+    const std::optional<std::string> kept = AcceptedNumberText(t, kMax);
+    if (!kept) {
+      Replace(accepted_);
+    } else {
+      if (*kept != t) Replace(*kept);
+      accepted_ = *kept;
+    }
+  }
+}
+
+void TNumEdit::Replace(const std::string& text) {
+  fixing_ = true;
+  SetText(text);
+  SendMessageA(hwnd_, EM_SETSEL, text.size(), text.size());
+  fixing_ = false;
+}
+
+LRESULT TNumEdit::WndProc(UINT m, WPARAM w, LPARAM l) {
+  // The edit would paste as much of a text as fits; one that is not a whole
+  // number is refused whole, as its characters would be when typed.
+  if (m == WM_PASTE && !AcceptedNumberText(ClipboardText(hwnd_), kMax)) return 0;
+  return DefaultProc(m, w, l);
+}
+
+int TNumEdit::Value() const { return std::atoi(Text().c_str()); }
+
+std::string TNumEdit::DisplayText() const { return NumberDisplayText(Text()); }
+
+void TNumEdit::ShowDisplayText() {
+  const std::string shown = DisplayText();
+  if (shown != Text()) SetText(shown);
+}
+
+void TUpDown::Create(TControl* parent, TControl& buddy) {
+  CreateWin(parent, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
+  SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
+  // Both bounds 0 means unbounded: the arrows step the edit's own value.
+  SendMessageA(hwnd_, UDM_SETRANGE32, static_cast<WPARAM>(INT_MIN), INT_MAX);
+}
+
+bool TUpDown::OnNotify(NMHDR* nm, LRESULT& result) {
+  if (nm->code != UDN_DELTAPOS || !spin_) return false;
+  spin_->Step(reinterpret_cast<NMUPDOWN*>(nm)->iDelta);
+  result = 1;  // the edit's text is set by Step
+  return true;
+}
+
+void TSpinEdit::Create(TControl* parent, int value) {
+  CreateWin(parent, "EDIT", std::to_string(value), ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  updown_.spin_ = this;
+  updown_.Create(parent, *this);
+}
+
+int TSpinEdit::Value() const {
+  const std::string t = base::Trim(Text());
+  if (t.empty()) return 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(t.c_str(), &end, 10);
+  if (*end != '\0' || v < INT_MIN || v > INT_MAX) return 0;
+  return static_cast<int>(v);
+}
+
+void TSpinEdit::SetValue(int v) { SetText(std::to_string(v)); }
+
+void TSpinEdit::Step(int delta) {
+  const long long v = static_cast<long long>(Value()) + delta;
+  if (v >= INT_MIN && v <= INT_MAX) SetValue(static_cast<int>(v));
+}
+
+void TMemo::Create(TControl* parent) {
+  CreateWin(parent, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0);
+  SendMessageA(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void TMemo::SetLines(const std::string& text) { SetText(base::NormalizeLineEnds(text)); }
+
+}  // namespace ui
