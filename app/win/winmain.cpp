@@ -27,6 +27,7 @@ struct ComApartment {
 
 // The original common controls of 95 and NT 4 register every class at once
 // and have no InitCommonControlsEx.
+static_assert(sizeof(INITCOMMONCONTROLSEX) == 8, "");
 void InitControls() {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
                                               ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};

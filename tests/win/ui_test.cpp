@@ -274,6 +274,39 @@ TEST(UiPrint, LongLineWrapsOntoTheFollowingLines) {
   ws.Shell("unlink", "rm -f '" + run.pdf + "'", 10000);
 }
 
+namespace {
+
+// A styled button on a system that cannot say when the pointer leaves (95).
+class NoLeaveNotice : public ui::TStyledButton {
+ protected:
+  bool TrackLeave() override { return false; }
+};
+
+}  // namespace
+
+// Hot while the pointer is over a styled button, and no longer once it has
+// gone: told by the system, or found by looking where the system cannot tell.
+TEST_F(UiForm, HotTrackingEndsWhenThePointerLeaves) {
+  NoLeaveNotice untracked;
+  untracked.At(20, 200, 100, 30);
+  untracked.Create(&form->TabSheet1, "95");
+  RECT f;
+  GetWindowRect(form->Handle(), &f);
+  for (ui::TStyledButton* b : {static_cast<ui::TStyledButton*>(&form->Button3),
+                               static_cast<ui::TStyledButton*>(&untracked)}) {
+    SCOPED_TRACE(b->Text());
+    RECT r;
+    GetWindowRect(b->Handle(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Pump(150);
+    EXPECT_TRUE(b->Hot());
+    SetCursorPos(f.right + 20, f.bottom + 20);
+    Pump(400);
+    EXPECT_FALSE(b->Hot());
+  }
+  form.reset();  // the windows go before the button they hold
+}
+
 TEST_F(UiForm, PumpsOfLongWorkHandleTabAndCtrlTab) {
   form->PageControl1.SetActivePageIndex(4);
   SetFocus(form->N1.Handle());

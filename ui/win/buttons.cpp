@@ -1,6 +1,10 @@
 #include "ui/win/buttons.h"
 
+#include "ui/win/late_bound.h"
+
 namespace ui {
+
+static_assert(sizeof(TRACKMOUSEEVENT) == (sizeof(void*) == 8 ? 24 : 16), "");
 
 void TButton::Create(TControl* parent, const std::string& caption) {
   CreateWin(parent, "BUTTON", caption, BS_PUSHBUTTON);
@@ -55,20 +59,37 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
   return true;
 }
 
+bool TStyledButton::TrackLeave() {
+  TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
+  auto track = LateBound<BOOL(WINAPI*)(TRACKMOUSEEVENT*)>("user32.dll", "TrackMouseEvent");
+  return track && track(&tme);
+}
+
+void TStyledButton::SetHot(bool hot) {
+  hot_ = hot;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 LRESULT TStyledButton::WndProc(UINT m, WPARAM w, LPARAM l) {
   switch (m) {
     case WM_MOUSEMOVE:
       if (!hot_) {
-        hot_ = true;
-        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
-        TrackMouseEvent(&tme);
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        SetHot(true);
+        // Where the system cannot say when the pointer leaves (95), look.
+        if (!TrackLeave()) SetTimer(hwnd_, kLeaveTimer, 100, nullptr);
       }
       break;
     case WM_MOUSELEAVE:
-      hot_ = false;
-      InvalidateRect(hwnd_, nullptr, FALSE);
+      SetHot(false);
       break;
+    case WM_TIMER:
+      if (w != kLeaveTimer) break;
+      POINT p;
+      if (GetCursorPos(&p) && WindowFromPoint(p) != hwnd_) {
+        KillTimer(hwnd_, kLeaveTimer);
+        SetHot(false);
+      }
+      return 0;
     case WM_LBUTTONDBLCLK:  // owner-drawn buttons report double clicks: treat as a press
       m = WM_LBUTTONDOWN;
       break;

@@ -26,8 +26,12 @@ class TStyledButton : public TButton {
 
  protected:
   LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
+  // Asks the system to say when the pointer leaves; false where it cannot.
+  virtual bool TrackLeave();
 
  private:
+  static constexpr UINT_PTR kLeaveTimer = 1;
+  void SetHot(bool hot);
   bool hot_ = false;
 };
 

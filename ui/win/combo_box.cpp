@@ -1,6 +1,10 @@
 #include "ui/win/combo_box.h"
 
+#include "ui/win/late_bound.h"
+
 namespace ui {
+
+static_assert(sizeof(COMBOBOXINFO) == (sizeof(void*) == 8 ? 64 : 52), "");
 
 void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
                        const std::string& text, int itemHeight) {
@@ -11,9 +15,12 @@ void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
   height_ = h;
   for (const std::string& s : items) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
   SendMessageA(hwnd_, CB_SETITEMHEIGHT, 0, itemHeight);
-  COMBOBOXINFO info = {sizeof info};
-  if (GetComboBoxInfo(hwnd_, &info) && info.hwndList)  // not every system applies the above
-    SendMessageA(info.hwndList, LB_SETITEMHEIGHT, 0, itemHeight);
+  // Not every system applies the above to the list; where the list cannot
+  // be found (no GetComboBoxInfo before 98 and NT 4 SP6), it stays as it is.
+  COMBOBOXINFO info = {};
+  info.cbSize = sizeof info;
+  auto find = LateBound<BOOL(WINAPI*)(HWND, COMBOBOXINFO*)>("user32.dll", "GetComboBoxInfo");
+  if (find && find(hwnd_, &info) && info.hwndList) SendMessageA(info.hwndList, LB_SETITEMHEIGHT, 0, itemHeight);
   SetText(text);
 }
 

@@ -10,10 +10,13 @@
 
 namespace ui {
 
+static_assert(sizeof(WNDCLASSEXA) == (sizeof(void*) == 8 ? 80 : 48), "");
+
 namespace {
 
 // Our windows and their objects. A map rather than the window's user data:
-// a window of someone else's class can carry any value there.
+// a window of someone else's class can carry any value there, and a control
+// that another (an up-down's buddy) subclasses no longer runs our procedure.
 std::unordered_map<HWND, TControl*>& Links() {
   static std::unordered_map<HWND, TControl*> links;
   return links;
@@ -50,7 +53,12 @@ std::string ItemText(HWND h, UINT lengthMessage, UINT textMessage, int i) {
   return s;
 }
 
-HWND RootWindow(HWND h) { return h ? GetAncestor(h, GA_ROOT) : nullptr; }
+// As GetAncestor(GA_ROOT), which Windows 95 lacks: up the parents while the
+// window is a child (a top-level window's GetParent is its owner).
+HWND RootWindow(HWND h) {
+  while (h && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
+  return h;
+}
 
 void TControl::RegisterOwnClass(const char* name, UINT style, HBRUSH background, HICON icon) {
   WNDCLASSEXA wc{};

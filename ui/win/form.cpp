@@ -1,9 +1,16 @@
 #include "ui/win/form.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <stdexcept>
 
 namespace ui {
+
+// The first version of the tooltip record, up to lpszText: the common
+// controls before version 6 (2000 and older, or without the manifest)
+// refuse a larger size.
+constexpr UINT kToolInfoV1 = offsetof(TTTOOLINFOA, lpszText) + sizeof(LPSTR);
+static_assert(kToolInfoV1 == (sizeof(void*) == 8 ? 56 : 40), "");
 
 namespace {
 
@@ -40,7 +47,7 @@ void TForm::CreateForm(const char* className, const std::string& caption, int cl
 
 void TForm::AddHint(TControl& c) {
   TTTOOLINFOA ti = {};
-  ti.cbSize = sizeof ti;
+  ti.cbSize = kToolInfoV1;
   ti.uFlags = TTF_IDISHWND;  // the control relays its mouse messages itself
   ti.hwnd = hwnd_;
   ti.uId = reinterpret_cast<UINT_PTR>(c.Handle());

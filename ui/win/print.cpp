@@ -13,6 +13,8 @@
 
 namespace ui {
 
+static_assert(sizeof(DOCINFOA) == (sizeof(void*) == 8 ? 40 : 20), "");
+
 const char* const kNoDefaultPrinterText =
     "通常使うプリンタが設定されていません。\r\nプリンタを設定してから印刷してください。";
 

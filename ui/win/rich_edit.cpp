@@ -8,6 +8,10 @@
 
 namespace ui {
 
+// The records handed to the rich edit, on both builds.
+static_assert(sizeof(CHARFORMATA) == 60 && sizeof(GETTEXTLENGTHEX) == 8, "");
+static_assert(sizeof(GETTEXTEX) == (sizeof(void*) == 8 ? 28 : 20), "");  // packed by 4
+
 void TRichEdit::Create(TControl* parent) {
   static HMODULE lib = LoadLibraryA("riched20.dll");  // the class lives as long as the process
   if (!lib) throw std::runtime_error("riched20.dll を読み込めません");
