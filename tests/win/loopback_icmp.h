@@ -13,32 +13,35 @@
 #include "app/win/main.h"
 #include "net/icmp.h"
 
-// Whether name look-ups stay on this machine: the tests run in the network
-// namespace of scripts/loopback-ns.sh, whose resolver is on loopback and
-// whose hosts file holds the test hosts' names (seen through Wine's Z:).
-// Otherwise *why says what is missing, and a look-up test skips.
-inline bool LookupsStayLocal(std::string* why = nullptr) {
-  auto no = [why](const std::string& reason) {
-    if (why) *why = reason;
-    return false;
-  };
+// Why name look-ups would leave this machine, or empty when they stay on
+// it: the tests run in the network namespace of scripts/loopback-ns.sh, whose
+// resolver is on loopback and whose hosts file holds the test hosts' names
+// (seen through Wine's Z:).
+inline std::string WhyLookupsLeave() {
   const char* inside = std::getenv("VESK_LOOPBACK_ONLY");
   if (!inside || std::string(inside) != "1")
-    return no("not in the loopback-only network namespace (scripts/loopback-ns.sh)");
+    return "not in the loopback-only network namespace (scripts/loopback-ns.sh)";
   std::ifstream resolv("Z:\\etc\\resolv.conf");
   std::string line;
   while (std::getline(resolv, line)) {
     std::istringstream words(line);
     std::string key, server;
     if (words >> key >> server && key == "nameserver" && server.compare(0, 4, "127.") != 0)
-      return no("the resolver " + server + " is not on loopback");
+      return "the resolver " + server + " is not on loopback";
   }
   std::ifstream hosts("Z:\\etc\\hosts");
   std::stringstream all;
   all << hosts.rdbuf();
   if (all.str().find("vesk-seven.test") == std::string::npos)
-    return no("/etc/hosts does not hold the test hosts' names");
-  return true;
+    return "/etc/hosts does not hold the test hosts' names";
+  return "";
+}
+
+// Asked before every look-up of a sweep; the files are read once a run.
+inline bool LookupsStayLocal(std::string* why = nullptr) {
+  static const std::string reason = WhyLookupsLeave();
+  if (why) *why = reason;
+  return reason.empty();
 }
 
 #define SKIP_UNLESS_LOOKUPS_STAY_LOCAL()                       \
