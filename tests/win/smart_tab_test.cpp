@@ -1,7 +1,12 @@
 // The S.M.A.R.T tab in the window, with replayed disks and on Wine's own
 // device layer.
+#include <windows.h>
+#include <winioctl.h>
+#include <ntddscsi.h>
+
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
 
 #include "smart/drive_replay.h"
@@ -367,6 +372,13 @@ class CountingDrive : public DriveAccess {
 }  // namespace
 
 TEST(SmartWine, RealDevicesEndInALabelOutcome) {
+  // The pass-through layout the Win32 drive object hands out is this process's own.
+  const PassThroughLayout pt = Win32DriveAccess().PassThrough();
+  EXPECT_EQ(sizeof(SCSI_PASS_THROUGH), pt.header);
+  EXPECT_EQ(offsetof(SCSI_PASS_THROUGH, DataBufferOffset), pt.dataBufferOffsetAt);
+  EXPECT_EQ(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset), pt.senseInfoOffsetAt);
+  EXPECT_EQ(offsetof(SCSI_PASS_THROUGH, Cdb), pt.cdbAt);
+
   CountingDrive dev;
   Tab tab(dev);
   tab.Press();  // first use loads what the system loads once
