@@ -28,6 +28,17 @@ ensure_prefix() {
       "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
         wineserver -w && touch "$WINEPREFIX/.vesk-settings"
     fi
+    if [ ! -f "$WINEPREFIX/.vesk-fonts" ]; then
+      # Metric-compatible faces for the Japanese fonts the window asks for,
+      # so that text measures as on Windows whatever else is installed.
+      # Tahoma's Japanese link face keeps the Latin of mixed texts proportional.
+      local face
+      for face in 'ＭＳ Ｐゴシック=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS UI Gothic=IPAPGothic'; do
+        "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /d "${face#*=}" /f \
+          >/dev/null 2>&1 || exit 1
+      done
+      wineserver -w && touch "$WINEPREFIX/.vesk-fonts"
+    fi
   ) 9>"$build/.wineprefix.lock"
 }
 

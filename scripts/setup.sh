@@ -4,7 +4,7 @@
 set -euo pipefail
 
 pkgs=(cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-      wine wine64 wine32:i386 xvfb xauth x11-utils locales fonts-noto-cjk
+      wine wine64 wine32:i386 xvfb xauth x11-utils locales fonts-ipafont-gothic fonts-wine
       imagemagick cups printer-driver-cups-pdf libcups2:i386 poppler-utils libatasmart-bin
       fping googletest xdotool clang libclang-rt-14-dev cppcheck python3 iproute2 util-linux
       binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)

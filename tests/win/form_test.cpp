@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -158,6 +159,11 @@ TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) {
       if (e.face != std::string("Tahoma")) EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
     }
   }
+  // Labels sized to their captions stay inside their page and apart.
+  RECT page, label12 = C("Label12").Bounds();
+  GetClientRect(form->TabSheet1.Handle(), &page);
+  EXPECT_LE(label12.bottom, page.bottom);
+  EXPECT_LE(C("Label10").Bounds().bottom, C("Label11").Bounds().top);
 }
 
 TEST_F(FormTest, TabsInOrderWithTheirCaptionsAndPageArea) {
@@ -548,8 +554,14 @@ TEST(FormErrorBox, EscapingErrorsShowTheirMessageAndTheProgramGoesOn) {
 }
 
 
+extern "C" std::uintptr_t __stack_chk_guard;
+
 // The shipped program carries its manifest and version information.
 TEST(FormResources, ManifestAndVersionInformation) {
+  // The stack guard was seeded before any of our code ran (this process links the program's).
+  EXPECT_NE(0x2A4B5C6Du, __stack_chk_guard);
+  EXPECT_EQ(0u, __stack_chk_guard & 0xFF);
+
   const char* program = std::getenv("VESK_PROGRAM");  // set by ctest
   if (!program) GTEST_SKIP() << "VESK_PROGRAM does not name the program";
   const std::string exe = program;

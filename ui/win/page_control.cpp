@@ -9,7 +9,7 @@ void TPageControl::Create(TControl* parent) {
             WS_EX_CONTROLPARENT);
   SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabHeight));
   // Narrow padding keeps all eight captions on one row of 510 pixels.
-  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(3, 2));
+  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(kPadX, padY_));
 }
 
 void TPageControl::AddSheet(TTabSheet& sheet, const std::string& caption) {
@@ -19,11 +19,25 @@ void TPageControl::AddSheet(TTabSheet& sheet, const std::string& caption) {
   std::string text = caption;
   item.pszText = &text[0];
   SendMessageA(hwnd_, TCM_INSERTITEMA, sheets_.size(), reinterpret_cast<LPARAM>(&item));
+  if (sheets_.empty()) HoldTabHeight();
   sheets_.push_back(&sheet);
   sheet.Create(this);
   sheet.SetText(caption);
   LayoutSheets();
   ShowWindow(sheet.Handle(), sheets_.size() == 1 ? SW_SHOW : SW_HIDE);
+}
+
+// Some tab controls (Wine's) size the tab row from the font and the
+// vertical padding, whatever item size was set: the padding is corrected
+// until a tab is as high as designed, with any face the system picks.
+void TPageControl::HoldTabHeight() {
+  RECT r;
+  if (!TabCtrl_GetItemRect(hwnd_, 0, &r)) return;
+  const int off = kTabHeight - (r.bottom - r.top);
+  if (off == 0 || padY_ + off < 0) return;
+  padY_ += off;
+  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(kPadX, padY_));
+  SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabHeight));  // lays the row out again
 }
 
 int TPageControl::ActivePageIndex() const {

@@ -25,7 +25,10 @@ class TPageControl : public TControl {
   LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
 
  private:
+  void HoldTabHeight();
   std::vector<TTabSheet*> sheets_;
+  static constexpr int kPadX = 3;
+  int padY_ = 2;
 };
 
 }  // namespace ui
