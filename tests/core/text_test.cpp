@@ -69,6 +69,10 @@ TEST(TextHelpers, WrapKeepsEveryByteAndDoubleByteCharactersWhole) {
   EXPECT_EQ((V{"あ", "い"}), base::WrapToWidth("あい", 1, bytes));
   // A lead byte at the very end stands alone.
   EXPECT_EQ((V{"ab", "\x82"}), base::WrapToWidth("ab\x82", 2, bytes));
+  // A cut keeps or drops a double-byte character whole.
+  EXPECT_EQ(3u, base::WholeCharsLength("aあい", 4));
+  EXPECT_EQ(5u, base::WholeCharsLength("aあい", 5));
+  EXPECT_EQ(3u, base::WholeCharsLength("ab\x82", 9));
 }
 
 TEST(NumberEditText, WholeNumbersUpToTheMaximumOnly) {
