@@ -531,12 +531,15 @@ TEST_F(FormReadMe, LockedFileCannotBeOpenedEither) {
   ui::SafeCall([this] { form->LoadReadMe(); });
   Pump(300);
   CloseHandle(w);
-  // Nor is a name that leads to a device, here one without end.
+  // Nor is a name that leads to a device without end, or to a pipe.
   Workspace unix;
-  ASSERT_EQ(0, unix.Shell("ln", "ln -sf /dev/zero '" + UnixPath(path) + "'", 10000));
-  ui::SafeCall([this] { form->LoadReadMe(); });
+  const std::string at = "'" + UnixPath(path) + "'";
+  for (const std::string& make : {"ln -sf /dev/zero " + at, "rm " + at + "; mkfifo " + at}) {
+    ASSERT_EQ(0, unix.Shell(make.substr(0, 2), make, 10000));
+    ui::SafeCall([this] { form->LoadReadMe(); });
+  }
   Pump(300);
-  ASSERT_EQ(2u, boxes.Boxes().size());
+  ASSERT_EQ(3u, boxes.Boxes().size());
   for (const BoxRecord& box : boxes.Boxes()) EXPECT_NE(std::string::npos, box.text.find("は開けません。"));
   EXPECT_EQ("", form->Memo1.Text());
 }

@@ -156,9 +156,8 @@ class TwoEchoes : public LoopbackIcmp {
 void Paste(HWND edit, const std::string& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
-  // No terminating zero: the block's size ends the text.
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size());
-  memcpy(GlobalLock(mem), text.data(), text.size());
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
   GlobalUnlock(mem);
   SetClipboardData(CF_TEXT, mem);
   CloseClipboard();
