@@ -171,7 +171,7 @@ WmiValue ArrayElements(SAFEARRAY* sa, int depth, WmiValue (*one)(const T&, int))
 }
 
 template <class T>
-WmiValue IntOf(const T& x, int = 0) { return WmiValue::Int(static_cast<int64_t>(x)); }
+WmiValue IntOf(const T& x, int) { return WmiValue::Int(static_cast<int64_t>(x)); }
 WmiValue Uint64Of(const ULONGLONG& x, int = 0) {
   WmiValue v = WmiValue::Int(static_cast<int64_t>(x));
   v.unsignedWide = x > static_cast<ULONGLONG>(std::numeric_limits<int64_t>::max());
