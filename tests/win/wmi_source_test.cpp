@@ -293,8 +293,7 @@ TEST(WmiVariant, SafeArraysFromIndexZero) {
   V_ARRAY(&v) = bytes;
   EXPECT_EQ("1|2|3", WmiValueText(kCimUint8, WmiValueFromVariant(v)));
   EXPECT_THROW(WmiValueText(kCimReal64, WmiValueFromVariant(v)), WmiError);
-  // Read only as laid out for the tag: bytes tagged as wider numbers, texts
-  // or variants fail; bounds that overflow do not matter.
+  // Read only as laid out for the tag; bounds that overflow do not matter.
   for (VARTYPE other : {VT_I8, VT_BSTR, VT_VARIANT}) {
     V_VT(&v) = VT_ARRAY | other;
     EXPECT_THROW(WmiValueText(kCimUint64, WmiValueFromVariant(v)), WmiError) << other;
