@@ -91,6 +91,16 @@ size_t LastCharPos(const std::string& s) {
   return last;
 }
 
+size_t WholeCharsLength(const std::string& s, size_t max) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const size_t next = i + ((IsLeadByte932(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1);
+    if (next > max) break;
+    i = next;
+  }
+  return i;
+}
+
 std::vector<std::string> WrapToWidth(const std::string& line, int width,
                                      const std::function<int(const std::string&)>& measure) {
   // The end of every character, double-byte aware.

@@ -25,6 +25,10 @@ inline bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || 
 // Start of the last character of s (double-byte aware); npos when empty.
 size_t LastCharPos(const std::string& s);
 
+// The length of the longest start of s, at most max bytes, that ends between
+// two characters (double-byte aware).
+size_t WholeCharsLength(const std::string& s, size_t max);
+
 // Cuts a line into pieces no wider than width, for a page: width(text)
 // measures a piece. Each piece holds as many whole characters as fit, and
 // at least one; the two bytes of a double-byte character stay together. An

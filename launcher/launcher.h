@@ -70,7 +70,7 @@ void LaunchCommand(ShellPlatform& p, const std::string& command);
 // A list item as the DIALOG list holds it: its name and its attached data.
 struct ListEntry {
   std::string name;
-  void* data;
+  std::intptr_t data;
 };
 // Negative, zero or positive, like a collation comparison.
 using NameCompare = std::function<int(const std::string&, const std::string&)>;

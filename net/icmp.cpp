@@ -143,6 +143,10 @@ std::string LookupHostName(IcmpPlatform& platform, const std::string& address) {
   platform.WsaStartup(0x0101);
   std::string official;
   if (platform.GetHostByAddr(addr, official)) name = official;
+  // The name comes from whoever answers the look-up: a line break in it
+  // could forge further "address:name" lines of the list and its print.
+  for (char& c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   platform.WsaCleanup();
   return name;
 }

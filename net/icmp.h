@@ -143,7 +143,7 @@ class TICMP {
 };
 
 // The host's official name for a dotted address, or empty text; runs its own
-// Winsock start-up.
+// Winsock start-up. Control bytes (below 0x20, and 0x7F) show as "?".
 std::string LookupHostName(IcmpPlatform& platform, const std::string& address);
 
 // "a.b.c.d" from the texts of the first three octets and the last octet.

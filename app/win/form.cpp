@@ -248,20 +248,26 @@ std::string SystemErrorText(DWORD code) {
 }  // namespace
 
 void TForm1::LoadReadMe() {
-  // Resolved against the current directory; other writers are denied.
-  FileHandle f{CreateFileA(app::kReadMeFileName, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (f.h == INVALID_HANDLE_VALUE) {
-    DWORD err = GetLastError();
+  // Resolved against the current directory; other writers are denied. Should
+  // the name lead to a pipe, its server may not act in our name.
+  FileHandle f{CreateFileA(app::kReadMeFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS, nullptr)};
+  DWORD err = f.h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  // Only a disk file is read: a pipe or a device may block or never end.
+  if (err == ERROR_SUCCESS && GetFileType(f.h) != FILE_TYPE_DISK) err = ERROR_NOT_SUPPORTED;
+  if (err != ERROR_SUCCESS) {
     char full[MAX_PATH * 2] = {0};
     if (!GetFullPathNameA(app::kReadMeFileName, sizeof full, full, nullptr))
       lstrcpynA(full, app::kReadMeFileName, sizeof full);
     throw std::runtime_error(app::ReadMeOpenErrorText(full, SystemErrorText(err)));
   }
+  // Reads one byte past the limit, to tell whether a character straddles it.
   std::string text;
   char buf[65536];
   DWORD got = 0;
-  while (ReadFile(f.h, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+  while (text.size() <= app::kReadMeMaxBytes && ReadFile(f.h, buf, sizeof buf, &got, nullptr) && got > 0)
+    text.append(buf, got);
+  if (text.size() > app::kReadMeMaxBytes) text.resize(base::WholeCharsLength(text, app::kReadMeMaxBytes));
   Memo1.SetLines(text);
 }
 

@@ -4,6 +4,7 @@
 #include "ui/win/controls.h"
 
 #include <string>
+#include <vector>
 
 using TObject = ui::TControl;
 
@@ -58,9 +59,15 @@ class TForm1 : public ui::TForm {
 
   // --- DIALOG tab and power tab (launcher/win/) ---
   void ListBox1DblClick(TObject* Sender);
-  // Appends one catalogue entry; its item owns a copy of the command.
+  // Appends one catalogue entry: its command to ToolCommands, an item with
+  // the command's index to ListBox1.
   void AddTool(const std::string& name, const std::string& command);
   void SortToolList();
+  // The command of a list item; nullptr when there is none or the item's
+  // data is no index into ToolCommands.
+  const std::string* ToolCommandOf(int item) const;
+  // Released by FormDestroy.
+  std::vector<std::string> ToolCommands;
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button3Click(TObject* Sender);

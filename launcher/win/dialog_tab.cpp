@@ -1,14 +1,16 @@
 // The DIALOG tab: the catalogue list, sorted by name, and its launcher.
-#include <memory>
 #include <vector>
 
 #include "app/win/main.h"
 #include "launcher/catalogue.h"
 #include "launcher/win/shell.h"
 
+// Each item carries the index of its command in ToolCommands, never an
+// address: any program can change an item's data, and what it sets can at
+// worst pick another catalogue command.
 void TForm1::AddTool(const std::string& name, const std::string& command) {
-  auto copy = std::make_unique<std::string>(command);
-  if (ListBox1.Add(name, copy.get()) >= 0) copy.release();  // the item owns it now
+  ToolCommands.push_back(command);
+  if (ListBox1.Add(name, static_cast<std::intptr_t>(ToolCommands.size() - 1)) < 0) ToolCommands.pop_back();
 }
 
 void TForm1::FormCreate(TObject*) {
@@ -18,26 +20,28 @@ void TForm1::FormCreate(TObject*) {
 }
 
 // The list control sorts only as items arrive, so the items are taken out,
-// ordered and put back with their commands.
+// ordered and put back with their commands' indexes.
 void TForm1::SortToolList() {
   std::vector<launcher::ListEntry> entries;
   for (int i = 0, n = ListBox1.Count(); i < n; ++i) entries.push_back({ListBox1.Item(i), ListBox1.Data(i)});
-  ListBox1.Clear();  // the commands are in `entries` until they are put back
+  ListBox1.Clear();
   launcher::SortEntries(entries, launcher::CompareNamesInUserLocale);
-  for (const launcher::ListEntry& e : entries)
-    if (ListBox1.Add(e.name, e.data) < 0) delete static_cast<std::string*>(e.data);
+  for (const launcher::ListEntry& e : entries) ListBox1.Add(e.name, e.data);
   ListBox1.SetItemIndex(0);
 }
 
 void TForm1::FormDestroy(TObject*) {
-  const int n = ListBox1.Count();
-  for (int i = 0; i < n; ++i) delete static_cast<std::string*>(ListBox1.Data(i));
-  ListBox1.Clear();  // no item may point at a released text
+  ListBox1.Clear();
+  ToolCommands.clear();
+}
+
+const std::string* TForm1::ToolCommandOf(int item) const {
+  if (item < 0) return nullptr;
+  const std::intptr_t row = ListBox1.Data(item);
+  if (row < 0 || static_cast<std::size_t>(row) >= ToolCommands.size()) return nullptr;
+  return &ToolCommands[static_cast<std::size_t>(row)];
 }
 
 void TForm1::ListBox1DblClick(TObject*) {
-  const int i = ListBox1.ItemIndex();
-  if (i < 0) return;
-  const auto* command = static_cast<const std::string*>(ListBox1.Data(i));
-  if (command) launcher::LaunchCommand(*Shell, *command);
+  if (const std::string* command = ToolCommandOf(ListBox1.ItemIndex())) launcher::LaunchCommand(*Shell, *command);
 }

@@ -249,6 +249,9 @@ TEST(IcmpLookup, ReverseLookupRunsItsOwnWinsock) {
   EXPECT_EQ(LookupHostName(p, "127.0.0.1"), "localhost");
   EXPECT_THAT(p.calls, ElementsAre("WSAStartup 257", "gethostbyaddr 127.0.0.1", "WSACleanup"));
   p.calls.clear();
+  p.reverse[0x0200007Fu] = "a\r\n127.0.0.3:b\x7f\x81\x40";  // a double-byte character stays
+  EXPECT_EQ(LookupHostName(p, "127.0.0.2"), "a??127.0.0.3:b?\x81\x40");
+  p.calls.clear();
   EXPECT_EQ(LookupHostName(p, "127.0.0.9"), "");
   EXPECT_THAT(p.calls, ElementsAre("WSAStartup 257", "gethostbyaddr 127.0.0.9", "WSACleanup"));
   p.calls.clear();

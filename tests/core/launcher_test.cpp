@@ -209,8 +209,7 @@ TEST(LauncherLaunch, OverlongFilePartIsARefusedStart) {
 }
 
 TEST(LauncherSort, StableByTheGivenComparison) {
-  int a, b, c, d;
-  std::vector<launcher::ListEntry> e = {{"beta", &a}, {"Alpha", &b}, {"BETA", &c}, {"alpha2", &d}};
+  std::vector<launcher::ListEntry> e = {{"beta", 0}, {"Alpha", 1}, {"BETA", 2}, {"alpha2", 3}};
   launcher::SortEntries(e, [](std::string x, std::string y) {
     for (auto* t : {&x, &y})
       for (char& ch : *t) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -219,8 +218,8 @@ TEST(LauncherSort, StableByTheGivenComparison) {
   std::vector<std::string> names;
   for (const auto& x : e) names.push_back(x.name);
   EXPECT_EQ((std::vector<std::string>{"Alpha", "alpha2", "beta", "BETA"}), names);
-  EXPECT_EQ(&b, e[0].data);
-  EXPECT_EQ(&d, e[1].data);
-  EXPECT_EQ(&a, e[2].data);
-  EXPECT_EQ(&c, e[3].data);
+  EXPECT_EQ(1, e[0].data);
+  EXPECT_EQ(3, e[1].data);
+  EXPECT_EQ(0, e[2].data);
+  EXPECT_EQ(2, e[3].data);
 }

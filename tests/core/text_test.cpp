@@ -69,6 +69,9 @@ TEST(TextHelpers, WrapKeepsEveryByteAndDoubleByteCharactersWhole) {
   EXPECT_EQ((V{"あ", "い"}), base::WrapToWidth("あい", 1, bytes));
   // A lead byte at the very end stands alone.
   EXPECT_EQ((V{"ab", "\x82"}), base::WrapToWidth("ab\x82", 2, bytes));
+  // A cut keeps or drops a double-byte character whole.
+  EXPECT_EQ(3u, base::WholeCharsLength("aあい", 4));
+  EXPECT_EQ(5u, base::WholeCharsLength("aあい", 5));
 }
 
 TEST(NumberEditText, WholeNumbersUpToTheMaximumOnly) {
@@ -81,6 +84,11 @@ TEST(NumberEditText, WholeNumbersUpToTheMaximumOnly) {
   EXPECT_EQ("255", ui::AcceptedNumberText("99999999999999999999999", 255));
   for (const char* refused : {"-5", "12a", " 7", "1.5", "+1", "\x82\x4f"})
     EXPECT_FALSE(ui::AcceptedNumberText(refused, 255).has_value()) << refused;
+  // A paste counts whole, over the selection, and shows without leading zeros.
+  EXPECT_EQ("255", ui::PastedNumberText("", 0, 0, "1000", 255));
+  EXPECT_EQ("10", ui::PastedNumberText("", 0, 0, "0010", 255));
+  EXPECT_EQ("172", ui::PastedNumberText("12", 1, 1, "7", 255));
+  EXPECT_EQ("9", ui::PastedNumberText("123", 0, 9, "9", 255));  // a selection past the end
 }
 
 TEST(NumberEditText, DisplayFormatHasNoLeadingZeros) {

@@ -222,7 +222,7 @@ TEST(LauncherList, SortedByLocaleWithCommandsAttached) {
 
   std::map<std::string, std::string> commandOf;
   for (const auto& row : launcher::kToolRows) commandOf[row.name] = launcher::ToolCommand(row);
-  std::set<void*> data;
+  std::set<const std::string*> data;
   for (int i = 0; i < list.Count(); ++i) {
     const std::string name = list.Item(i);
     if (i > 0) {
@@ -231,13 +231,13 @@ TEST(LauncherList, SortedByLocaleWithCommandsAttached) {
                                                name.c_str(), -1))
           << i;
     }
-    auto* cmd = static_cast<std::string*>(list.Data(i));
+    const std::string* cmd = form->ToolCommandOf(i);
     ASSERT_NE(nullptr, cmd) << i;
     ASSERT_TRUE(commandOf.count(name)) << name;
     EXPECT_EQ(commandOf[name], *cmd) << name;
     data.insert(cmd);
   }
-  EXPECT_EQ(163u, data.size()) << "every item owns its own copy";
+  EXPECT_EQ(163u, data.size()) << "every item has its own command";
   // Upper and lower case Latin names interleave, as the locale orders them.
   EXPECT_LT(IndexOf(list, "Bluetooth"), IndexOf(list, "ClearType テキストチューナー"));
   EXPECT_LT(IndexOf(list, "ClearType テキストチューナー"), IndexOf(list, "iSCSIイニシエータのプロパティ"));
@@ -245,6 +245,7 @@ TEST(LauncherList, SortedByLocaleWithCommandsAttached) {
 
   form->FormDestroy(form.get());
   EXPECT_EQ(0, list.Count());
+  EXPECT_TRUE(form->ToolCommands.empty());
 }
 
 TEST(LauncherDoubleClick, SplitCommandReachesTheShell) {
@@ -282,6 +283,12 @@ TEST(LauncherDoubleClick, SplitCommandReachesTheShell) {
   shell.starts.clear();
   form->ListBox1.SetItemIndex(-1);
   form->ListBox1DblClick(&form->ListBox1);
+  // Item data set by another program is no index into the catalogue: ignored.
+  form->ListBox1.SetItemIndex(0);
+  for (LPARAM foreign : {LPARAM(163), LPARAM(-2), reinterpret_cast<LPARAM>(&shell)}) {
+    SendMessageA(form->ListBox1.Handle(), LB_SETITEMDATA, 0, foreign);
+    form->ListBox1DblClick(&form->ListBox1);
+  }
   EXPECT_TRUE(shell.starts.empty());
   EXPECT_TRUE(shell.commands.empty());
 }

@@ -114,7 +114,7 @@ void RunEveryAction(bool withPrinter) {
   form->edtClass.SetText("Win32_OperatingSystem");
   form->DiskNum.SetValue(0);
   // A catalogue entry whose program does not exist: the shell refuses it.
-  form->ListBox1.Insert(0, "(no such tool)", new std::string("vesk-no-such-tool.exe"));
+  form->AddTool("(no such tool)", "vesk-no-such-tool.exe");
   BoxWatcher boxes;
   Pump(200);
 
@@ -134,7 +134,7 @@ void RunEveryAction(bool withPrinter) {
       {"clear", [&] { form->Button9.Click(); }},
       {"refused launch",
        [&] {
-         form->ListBox1.SetItemIndex(0);
+         form->ListBox1.SetItemIndex(form->ListBox1.Count() - 1);
          form->ListBox1DblClick(&form->ListBox1);
        }},
   };

@@ -176,13 +176,13 @@ TEST_F(UiForm, OctetsShowNoLeadingZerosAndTheSweepProbesWhatItLists) {
   SetFocus(n2);
   EXPECT_EQ("10", form->N1.Text());
 
-  // Pasted text is refused or clamped as typed text is.
+  // Pasted text is refused or clamped as typed text is, by its whole value.
   const struct {
     const char* before;
     const char* pasted;
     const char* after;
   } pastes[] = {{"12", "-5", "12"}, {"12", "12a", "12"}, {"12", " 7", "12"}, {"", "300", "255"},
-                {"12", "7", "127"}};
+                {"12", "7", "127"}, {"", "1000", "255"}, {"", "0010", "10"}};
   for (const auto& c : pastes) {
     form->N2.SetText(c.before);
     SendMessageA(n2, EM_SETSEL, 2, 2);

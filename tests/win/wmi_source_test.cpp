@@ -293,7 +293,19 @@ TEST(WmiVariant, SafeArraysFromIndexZero) {
   V_ARRAY(&v) = bytes;
   EXPECT_EQ("1|2|3", WmiValueText(kCimUint8, WmiValueFromVariant(v)));
   EXPECT_THROW(WmiValueText(kCimReal64, WmiValueFromVariant(v)), WmiError);
+  // Read only as laid out for the tag; bounds that overflow do not matter.
+  for (VARTYPE other : {VT_I8, VT_BSTR, VT_VARIANT}) {
+    V_VT(&v) = VT_ARRAY | other;
+    EXPECT_THROW(WmiValueText(kCimUint64, WmiValueFromVariant(v)), WmiError) << other;
+  }
+  V_VT(&v) = VT_ARRAY | VT_UI1;
+  bytes->rgsabound[0].lLbound = 0x7FFFFFFF;
+  EXPECT_EQ("1|2|3", WmiValueText(kCimUint8, WmiValueFromVariant(v)));
   VariantClear(&v);
+  // A reference to itself is not followed for ever.
+  V_VT(&v) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&v) = &v;
+  EXPECT_THROW(WmiValueText(kCimUint8, WmiValueFromVariant(v)), WmiError);
 
   SAFEARRAY* texts = SafeArrayCreateVector(VT_BSTR, 0, 2);
   const wchar_t* t[] = {L"a", L"b"};

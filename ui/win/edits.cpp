@@ -1,5 +1,6 @@
 #include "ui/win/edits.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -14,8 +15,10 @@ std::string ClipboardText(HWND owner) {
   std::string text;
   if (!OpenClipboard(owner)) return text;
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    // The block need not end in a zero: read no further than its size.
+    const SIZE_T size = GlobalSize(data);
     if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-      text = p;
+      text.assign(p, std::find(p, p + size, '\0'));
       GlobalUnlock(data);
     }
   }
@@ -34,7 +37,7 @@ void TNumEdit::OnCommand(WORD code) {
   if (code == EN_KILLFOCUS) {
     ShowDisplayText();
   } else if (code == EN_CHANGE && !fixing_) {
-    // ES_NUMBER only filters typing; a paste or a set text is checked here.
+    // ES_NUMBER only filters typing; a set text is checked here.
     const std::string t = Text();
     const std::optional<std::string> kept = AcceptedNumberText(t, kMax);
     if (!kept) {
@@ -53,10 +56,23 @@ void TNumEdit::Replace(const std::string& text) {
   fixing_ = false;
 }
 
+void TNumEdit::Paste() {
+  // The edit itself would paste only as many characters as it takes typed,
+  // cutting "1000" to "100"; the whole value counts instead. A text that
+  // is not a whole number is refused whole, as its characters would be.
+  DWORD start = 0, end = 0;
+  SendMessageA(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::optional<std::string> kept = PastedNumberText(Text(), start, end, ClipboardText(hwnd_), kMax);
+  if (!kept) return;
+  Replace(*kept);
+  accepted_ = *kept;
+}
+
 LRESULT TNumEdit::WndProc(UINT m, WPARAM w, LPARAM l) {
-  // The edit would paste as much of a text as fits; one that is not a whole
-  // number is refused whole, as its characters would be when typed.
-  if (m == WM_PASTE && !AcceptedNumberText(ClipboardText(hwnd_), kMax)) return 0;
+  if (m == WM_PASTE) {
+    Paste();
+    return 0;
+  }
   return DefaultProc(m, w, l);
 }
 

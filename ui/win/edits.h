@@ -24,6 +24,7 @@ class TNumEdit : public TControl {
 
  private:
   void Replace(const std::string& text);
+  void Paste();
   std::string accepted_;
   bool fixing_ = false;
 };

@@ -32,26 +32,17 @@ bool TListBox::OnDrawItem(DRAWITEMSTRUCT* di) {
   return true;
 }
 
-int TListBox::Add(const std::string& text, void* data) {
+int TListBox::Add(const std::string& text, std::intptr_t data) {
   const int i = static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-  if (i >= 0) SendMessageA(hwnd_, LB_SETITEMDATA, i, reinterpret_cast<LPARAM>(data));
+  if (i >= 0) SendMessageA(hwnd_, LB_SETITEMDATA, i, data);
   return i;
-}
-
-void TListBox::Insert(int index, const std::string& text, void* data) {
-  const int i = static_cast<int>(
-      SendMessageA(hwnd_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str())));
-  if (i >= 0) SendMessageA(hwnd_, LB_SETITEMDATA, i, reinterpret_cast<LPARAM>(data));
 }
 
 int TListBox::Count() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
 
 std::string TListBox::Item(int i) const { return ItemText(hwnd_, LB_GETTEXTLEN, LB_GETTEXT, i); }
 
-void* TListBox::Data(int i) const {
-  const LRESULT d = SendMessageA(hwnd_, LB_GETITEMDATA, i, 0);
-  return d == LB_ERR ? nullptr : reinterpret_cast<void*>(d);
-}
+std::intptr_t TListBox::Data(int i) const { return SendMessageA(hwnd_, LB_GETITEMDATA, i, 0); }
 
 int TListBox::ItemIndex() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
 

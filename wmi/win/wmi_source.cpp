@@ -147,8 +147,17 @@ bool NextItem(IEnumVARIANT* e, VARIANT* item) {
   return e->Next(1, item, &fetched) == S_OK && fetched == 1;
 }
 
+// Arrays and references held in one another. WMI gives at most an array
+// of plain values; deeper values are not read (a reference may even point
+// back at itself).
+constexpr int kMaxNesting = 4;
+
+WmiValue FromVariant(const VARIANT& v, int depth);
+
+// Reads every element of a one-dimensional array whose layout was checked,
+// counting elements rather than bounds, which may overflow.
 template <class T>
-WmiValue ArrayElements(SAFEARRAY* sa, LONG lo, LONG hi, WmiValue (*one)(const T&)) {
+WmiValue ArrayElements(SAFEARRAY* sa, int depth, WmiValue (*one)(const T&, int)) {
   T* data = nullptr;
   if (FAILED(SafeArrayAccessData(sa, reinterpret_cast<void**>(&data)))) throw WmiError("Invalid array");
   struct Unaccess {
@@ -156,23 +165,26 @@ WmiValue ArrayElements(SAFEARRAY* sa, LONG lo, LONG hi, WmiValue (*one)(const T&
     ~Unaccess() { SafeArrayUnaccessData(sa); }
   } guard{sa};
   std::vector<WmiValue> items;
-  for (LONG i = lo; i <= hi; ++i) items.push_back(one(data[i - lo]));
+  const ULONG count = sa->rgsabound[0].cElements;
+  for (ULONG i = 0; i < count; ++i) items.push_back(one(data[i], depth));
   return WmiValue::Arr(std::move(items));
 }
 
 template <class T>
-WmiValue IntOf(const T& x) { return WmiValue::Int(static_cast<int64_t>(x)); }
-WmiValue Uint64Of(const ULONGLONG& x) {
+WmiValue IntOf(const T& x, int) { return WmiValue::Int(static_cast<int64_t>(x)); }
+WmiValue Uint64Of(const ULONGLONG& x, int = 0) {
   WmiValue v = WmiValue::Int(static_cast<int64_t>(x));
   v.unsignedWide = x > static_cast<ULONGLONG>(std::numeric_limits<int64_t>::max());
   return v;
 }
-WmiValue FloatOf(const FLOAT& x) { return WmiValue::Real(x); }
-WmiValue DoubleOf(const DOUBLE& x) { return WmiValue::Real(x); }
-WmiValue BoolOf(const VARIANT_BOOL& x) { return WmiValue::Bool(x != VARIANT_FALSE); }
-WmiValue BstrOf(const BSTR& x) { return WmiValue::Str(x ? WmiAnsiText(x, static_cast<int>(SysStringLen(x))) : ""); }
-WmiValue UnknownOf(IUnknown* const& x) { return x ? WmiValue::Obj() : WmiValue(); }
-WmiValue VariantOf(const VARIANT& x) { return WmiValueFromVariant(x); }
+WmiValue FloatOf(const FLOAT& x, int) { return WmiValue::Real(x); }
+WmiValue DoubleOf(const DOUBLE& x, int) { return WmiValue::Real(x); }
+WmiValue BoolOf(const VARIANT_BOOL& x, int) { return WmiValue::Bool(x != VARIANT_FALSE); }
+WmiValue BstrOf(const BSTR& x, int = 0) {
+  return WmiValue::Str(x ? WmiAnsiText(x, static_cast<int>(SysStringLen(x))) : "");
+}
+WmiValue UnknownOf(IUnknown* const& x, int) { return x ? WmiValue::Obj() : WmiValue(); }
+WmiValue VariantOf(const VARIANT& x, int depth) { return FromVariant(x, depth); }
 
 WmiValue OtherTag(VARTYPE vt) {
   WmiValue v;
@@ -181,27 +193,40 @@ WmiValue OtherTag(VARTYPE vt) {
   return v;
 }
 
-WmiValue FromSafeArray(SAFEARRAY* sa, VARTYPE vt) {
+// The features that say what an array's elements hold and must be released as.
+constexpr USHORT kElementKinds = FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH | FADF_VARIANT | FADF_RECORD;
+
+// Whether the array is laid out as the variant's type says: one dimension,
+// elements of the type's size, and the kind flag of that type and no other.
+// Anything else would read past the data or take numbers for pointers.
+template <class T>
+bool LaidOutAs(const SAFEARRAY* sa, USHORT kind = 0) {
+  return sa->cDims == 1 && sa->cbElements == sizeof(T) && (sa->fFeatures & kElementKinds) == kind;
+}
+
+template <class T>
+WmiValue Elements(SAFEARRAY* sa, VARTYPE vt, int depth, WmiValue (*one)(const T&, int), USHORT kind = 0) {
+  return LaidOutAs<T>(sa, kind) ? ArrayElements<T>(sa, depth, one) : OtherTag(VT_ARRAY | vt);
+}
+
+WmiValue FromSafeArray(SAFEARRAY* sa, VARTYPE vt, int depth) {
   if (!sa) return WmiValue::Arr({});
-  if (SafeArrayGetDim(sa) != 1) return OtherTag(VT_ARRAY | vt);
-  LONG lo = 0, hi = -1;
-  if (FAILED(SafeArrayGetLBound(sa, 1, &lo)) || FAILED(SafeArrayGetUBound(sa, 1, &hi))) throw WmiError("Invalid array");
-  if (hi < lo) return WmiValue::Arr({});
   switch (vt) {
-    case VT_I1: return ArrayElements<CHAR>(sa, lo, hi, IntOf<CHAR>);
-    case VT_UI1: return ArrayElements<BYTE>(sa, lo, hi, IntOf<BYTE>);
-    case VT_I2: return ArrayElements<SHORT>(sa, lo, hi, IntOf<SHORT>);
-    case VT_UI2: return ArrayElements<USHORT>(sa, lo, hi, IntOf<USHORT>);
-    case VT_I4: case VT_INT: return ArrayElements<LONG>(sa, lo, hi, IntOf<LONG>);
-    case VT_UI4: case VT_UINT: return ArrayElements<ULONG>(sa, lo, hi, IntOf<ULONG>);
-    case VT_I8: return ArrayElements<LONGLONG>(sa, lo, hi, IntOf<LONGLONG>);
-    case VT_UI8: return ArrayElements<ULONGLONG>(sa, lo, hi, Uint64Of);
-    case VT_R4: return ArrayElements<FLOAT>(sa, lo, hi, FloatOf);
-    case VT_R8: return ArrayElements<DOUBLE>(sa, lo, hi, DoubleOf);
-    case VT_BOOL: return ArrayElements<VARIANT_BOOL>(sa, lo, hi, BoolOf);
-    case VT_BSTR: return ArrayElements<BSTR>(sa, lo, hi, BstrOf);
-    case VT_DISPATCH: case VT_UNKNOWN: return ArrayElements<IUnknown*>(sa, lo, hi, UnknownOf);
-    case VT_VARIANT: return ArrayElements<VARIANT>(sa, lo, hi, VariantOf);
+    case VT_I1: return Elements<CHAR>(sa, vt, depth, IntOf<CHAR>);
+    case VT_UI1: return Elements<BYTE>(sa, vt, depth, IntOf<BYTE>);
+    case VT_I2: return Elements<SHORT>(sa, vt, depth, IntOf<SHORT>);
+    case VT_UI2: return Elements<USHORT>(sa, vt, depth, IntOf<USHORT>);
+    case VT_I4: case VT_INT: return Elements<LONG>(sa, vt, depth, IntOf<LONG>);
+    case VT_UI4: case VT_UINT: return Elements<ULONG>(sa, vt, depth, IntOf<ULONG>);
+    case VT_I8: return Elements<LONGLONG>(sa, vt, depth, IntOf<LONGLONG>);
+    case VT_UI8: return Elements<ULONGLONG>(sa, vt, depth, Uint64Of);
+    case VT_R4: return Elements<FLOAT>(sa, vt, depth, FloatOf);
+    case VT_R8: return Elements<DOUBLE>(sa, vt, depth, DoubleOf);
+    case VT_BOOL: return Elements<VARIANT_BOOL>(sa, vt, depth, BoolOf);
+    case VT_BSTR: return Elements<BSTR>(sa, vt, depth, BstrOf, FADF_BSTR);
+    case VT_UNKNOWN: return Elements<IUnknown*>(sa, vt, depth, UnknownOf, FADF_UNKNOWN);
+    case VT_DISPATCH: return Elements<IUnknown*>(sa, vt, depth, UnknownOf, FADF_DISPATCH);
+    case VT_VARIANT: return Elements<VARIANT>(sa, vt, depth, VariantOf, FADF_VARIANT);
     default: return OtherTag(VT_ARRAY | vt);
   }
 }
@@ -504,12 +529,15 @@ std::string WmiAnsiText(const wchar_t* s, int length) {
   return out;
 }
 
-WmiValue WmiValueFromVariant(const VARIANT& v) {
+namespace {
+
+WmiValue FromVariant(const VARIANT& v, int depth) {
   VARTYPE vt = V_VT(&v);
-  if (vt == (VT_BYREF | VT_VARIANT)) return V_VARIANTREF(&v) ? WmiValueFromVariant(*V_VARIANTREF(&v)) : WmiValue();
+  if ((vt == (VT_BYREF | VT_VARIANT) || (vt & VT_ARRAY)) && ++depth > kMaxNesting) return OtherTag(vt);
+  if (vt == (VT_BYREF | VT_VARIANT)) return V_VARIANTREF(&v) ? FromVariant(*V_VARIANTREF(&v), depth) : WmiValue();
   if (vt & VT_ARRAY)
     return FromSafeArray((vt & VT_BYREF) ? (V_ARRAYREF(&v) ? *V_ARRAYREF(&v) : nullptr) : V_ARRAY(&v),
-                         vt & VT_TYPEMASK);
+                         vt & VT_TYPEMASK, depth);
   switch (vt) {
     case VT_EMPTY: return WmiValue();
     case VT_NULL: return WmiValue::Null();
@@ -537,6 +565,10 @@ WmiValue WmiValueFromVariant(const VARIANT& v) {
     }
   }
 }
+
+}  // namespace
+
+WmiValue WmiValueFromVariant(const VARIANT& v) { return FromVariant(v, 0); }
 
 std::unique_ptr<WmiObjectSet> Win32WmiSourceImpl::Open(const WmiRequest& request) {
   return std::make_unique<ScriptSet>(request);
