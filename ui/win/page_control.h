@@ -15,16 +15,19 @@ class TPageControl : public TControl {
   TTabSheet* Page(int i) const { return sheets_.at(i); }
   int PageCount() const { return static_cast<int>(sheets_.size()); }
   void LayoutSheets();
+  void ApplyDpi() override;
   // Ctrl+Tab and Ctrl+Shift+Tab step through the pages.
   bool OnFormKey(const MSG& msg) override;
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
+  bool OnMeasureItem(MEASUREITEMSTRUCT* mi) override;
   static constexpr int kTabHeight = 22;
 
  protected:
   LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
 
  private:
+  void SizeTabs();
   std::vector<TTabSheet*> sheets_;
 };
 
