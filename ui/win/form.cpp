@@ -69,7 +69,8 @@ void TForm::FitClientArea() {
 
 void TForm::Rescale(int dpi, const RECT& window) {
   // The controls keep the old fonts until each has its new one.
-  FontCache old = std::exchange(fontCache_, FontCache(dpi));
+  FontCache old(dpi);
+  std::swap(old, fontCache_);
   SetWindowPos(hwnd_, nullptr, window.left, window.top, window.right - window.left, window.bottom - window.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyDpiTo(*this);
