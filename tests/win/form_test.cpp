@@ -31,31 +31,23 @@ LOGFONTA FontOf(HWND h) {
 
 // While it lives, a window of class cls that this thread creates is refused
 // (proc null) or runs proc in front of its own, as on an older system.
-class OlderSystem {
- public:
-  OlderSystem(const char* cls, WNDPROC proc) {
-    cls_ = cls;
-    proc_ = proc;
-    hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+struct OlderSystem {
+  OlderSystem(const char* c, WNDPROC p) : hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {
+    cls = c, proc = p;
   }
   ~OlderSystem() { UnhookWindowsHookEx(hook_); }
-  OlderSystem(const OlderSystem&) = delete;
-  OlderSystem& operator=(const OlderSystem&) = delete;
-  static inline WNDPROC next = nullptr;  // where proc passes messages on
-
- private:
   static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
-    const char* cls = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(l)->lpcs->lpszClass : nullptr;
-    if (cls && HIWORD(reinterpret_cast<ULONG_PTR>(cls)) && lstrcmpiA(cls, cls_) == 0) {
-      if (!proc_) return 1;
+    const char* c = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(l)->lpcs->lpszClass : nullptr;
+    if (c && HIWORD(reinterpret_cast<ULONG_PTR>(c)) && lstrcmpiA(c, cls) == 0) {
+      if (!proc) return 1;
       next = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrA(reinterpret_cast<HWND>(w), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc_)));
+          SetWindowLongPtrA(reinterpret_cast<HWND>(w), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
     }
-    return CallNextHookEx(hook_, code, w, l);
+    return CallNextHookEx(nullptr, code, w, l);
   }
-  static inline const char* cls_ = nullptr;
-  static inline WNDPROC proc_ = nullptr;
-  static inline HHOOK hook_ = nullptr;
+  static inline const char* cls;
+  static inline WNDPROC proc, next;  // next: where proc passes messages on
+  HHOOK hook_;
 };
 
 // Common controls before 4.71: an up-down without the 32-bit range.
@@ -140,34 +132,6 @@ const Layout kLayout[] = {
     {"Memo1", "Edit", "TabSheet3", 0, 0, 506, 377, "", kPGothic, 13, false},
 };
 
-// Every named control's class, parent and caption, and its place and font
-// height as designed, scaled to dpi within a pixel (exact at 96).
-void ExpectLayoutAt(TForm1& form, int dpi) {
-  const double s = dpi / 96.0, slack = dpi == 96 ? 0 : 1;
-  for (const Layout& e : kLayout) {
-    SCOPED_TRACE(e.name);
-    ui::TControl* c = form.FindControl(e.name);
-    ASSERT_NE(nullptr, c);
-    EXPECT_EQ(std::string(e.cls), ClassOf(c->Handle()));
-    ASSERT_NE(nullptr, c->Parent());
-    EXPECT_EQ(std::string(e.parent), c->Parent()->Name);
-    RECT r = c->Bounds();
-    EXPECT_NEAR(e.l * s, r.left, slack);
-    EXPECT_NEAR(e.t * s, r.top, slack);
-    if (e.w >= 0) EXPECT_NEAR(e.w * s, r.right - r.left, slack);
-    if (e.h >= 0) EXPECT_NEAR(e.h * s, r.bottom - r.top, slack);
-    if (e.w < 0) EXPECT_GT(r.right - r.left, 0);  // sized to the caption
-    if (e.caption) EXPECT_EQ(std::string(e.caption), c->Text());
-    if (e.face) {
-      LOGFONTA lf = FontOf(c->Handle());
-      EXPECT_STREQ(e.face, lf.lfFaceName);
-      EXPECT_NEAR(-e.height * s, lf.lfHeight, slack);
-      EXPECT_EQ(e.bold ? FW_BOLD : FW_NORMAL, lf.lfWeight);
-      if (e.face != std::string("Tahoma")) EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
-    }
-  }
-}
-
 }  // namespace
 
 TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
@@ -198,6 +162,33 @@ TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
   LOGFONTA lf = FontOf(h);
   EXPECT_STREQ("Tahoma", lf.lfFaceName);
   EXPECT_EQ(-11, lf.lfHeight);
+}
+
+// Every named control's class, parent and caption, and its place and font
+// height as designed, scaled to dpi within a pixel (exact at 96).
+static void ExpectLayoutAt(TForm1& form, int dpi) {
+  const double s = dpi / 96.0, slack = dpi == 96 ? 0 : 1;
+  for (const Layout& e : kLayout) {
+    SCOPED_TRACE(e.name);
+    const ui::TControl& c = *form.FindControl(e.name);
+    EXPECT_EQ(std::string(e.cls), ClassOf(c.Handle()));
+    ASSERT_NE(nullptr, c.Parent());
+    EXPECT_EQ(std::string(e.parent), c.Parent()->Name);
+    RECT r = c.Bounds();
+    EXPECT_NEAR(e.l * s, r.left, slack);
+    EXPECT_NEAR(e.t * s, r.top, slack);
+    if (e.w >= 0) EXPECT_NEAR(e.w * s, r.right - r.left, slack);
+    if (e.h >= 0) EXPECT_NEAR(e.h * s, r.bottom - r.top, slack);
+    if (e.w < 0) EXPECT_GT(r.right - r.left, 0);  // sized to the caption
+    if (e.caption) EXPECT_EQ(std::string(e.caption), c.Text());
+    if (e.face) {
+      LOGFONTA lf = FontOf(c.Handle());
+      EXPECT_STREQ(e.face, lf.lfFaceName);
+      EXPECT_NEAR(-e.height * s, lf.lfHeight, slack);
+      EXPECT_EQ(e.bold ? FW_BOLD : FW_NORMAL, lf.lfWeight);
+      if (e.face != std::string("Tahoma")) EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
+    }
+  }
 }
 
 TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) { ExpectLayoutAt(*form, 96); }
