@@ -9,7 +9,7 @@ static_assert(sizeof(COMBOBOXINFO) == (sizeof(void*) == 8 ? 64 : 52), "");
 void TComboBox::Create(TControl* parent, const std::vector<std::string>& items,
                        const std::string& text, int itemHeight) {
   // The height given is the edit's, which follows the font; the window's
-  // holds the drop-down list too.
+  // height makes room for the drop-down list.
   height_ = 300;
   itemHeight_ = itemHeight;
   if (!CreateWin(parent, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL)) return;

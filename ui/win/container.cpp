@@ -89,10 +89,6 @@ LRESULT TWinContainer::WndProc(UINT m, WPARAM w, LPARAM l) {
         if (c->OnDrawItem(di)) return TRUE;
       break;
     }
-    case WM_MEASUREITEM:  // it names no window: the child of that kind answers
-      for (TControl* c : children_)
-        if (c->OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(l))) return TRUE;
-      break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

@@ -99,7 +99,6 @@ class TControl {
   virtual void OnCommand(WORD code) {}
   virtual bool OnNotify(NMHDR* nm, LRESULT& result) { return false; }
   virtual bool OnDrawItem(DRAWITEMSTRUCT* di) { return false; }
-  virtual bool OnMeasureItem(MEASUREITEMSTRUCT* mi) { return false; }
   // A key message for this control's form, before dialog navigation; true
   // when handled.
   virtual bool OnFormKey(const MSG& msg) { return false; }

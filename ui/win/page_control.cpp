@@ -21,8 +21,8 @@ void TPageControl::SizeTabs() {
 }
 
 void TPageControl::ApplyDpi() {
-  if (!hwnd_) return;
   TControl::ApplyDpi();
+  if (!hwnd_) return;
   SizeTabs();
   LayoutSheets();
 }
@@ -74,12 +74,6 @@ bool TPageControl::OnNotify(NMHDR* nm, LRESULT& result) {
   if (nm->code != TCN_SELCHANGE) return false;
   SetActivePageIndex(ActivePageIndex());
   result = 0;
-  return true;
-}
-
-bool TPageControl::OnMeasureItem(MEASUREITEMSTRUCT* mi) {
-  if (mi->CtlType != ODT_TAB) return false;
-  mi->itemHeight = Scale(kTabHeight);
   return true;
 }
 

@@ -20,7 +20,6 @@ class TPageControl : public TControl {
   bool OnFormKey(const MSG& msg) override;
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
-  bool OnMeasureItem(MEASUREITEMSTRUCT* mi) override;
   static constexpr int kTabHeight = 22;
 
  protected:

@@ -13,7 +13,7 @@ const UINT_PTR kTimerId = 1;
 // Room around a text that sets its pane's width: two pixels before it, as
 // in every pane, and a little before the separator.
 const int kTextRoom = 6;
-const int kGripWidth = 16;
+const int kGripWidth = 16;  // as the system's scroll bars at 96 per inch
 }  // namespace
 
 TStatusBar::~TStatusBar() {
