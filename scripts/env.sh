@@ -42,6 +42,29 @@ ensure_prefix() {
   ) 9>"$build/.wineprefix.lock"
 }
 
+# Switches to a prefix at another display scale (pixels per inch). Wine
+# takes the scale from the registry when its session starts, so each scale
+# has a session, and a prefix, of its own: copies of the project prefix's
+# registry with LogPixels set, sharing its drive C. Call after ensure_prefix.
+use_dpi_prefix() { # dpi
+  local dpi=$1 base=$WINEPREFIX
+  export WINEPREFIX=$build/wineprefix-dpi$dpi
+  (
+    flock 9
+    if [ ! "$WINEPREFIX/.vesk-dpi" -nt "$base/.vesk-fonts" ]; then
+      echo "creating Wine prefix $WINEPREFIX"
+      rm -rf "$WINEPREFIX"
+      mkdir -p "$WINEPREFIX/dosdevices"
+      cp "$base"/*.reg "$base/.update-timestamp" "$WINEPREFIX/"
+      ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
+      ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+      ln -s / "$WINEPREFIX/dosdevices/z:"
+      "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 &&
+        wineserver -w && touch "$WINEPREFIX/.vesk-dpi"
+    fi
+  ) 9>"$build/.wineprefix.lock"
+}
+
 # Uses the current display when it answers, else starts a virtual one.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi

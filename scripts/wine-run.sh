@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# wine-run.sh 64|32 program.exe [args...]: runs a Windows program in the project's prefix.
+# wine-run.sh 64|32 program.exe [args...]: runs a Windows program in the
+# project's prefix, or at the display scale VESK_DPI in a prefix of its own.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 bits=$1; shift
 ensure_prefix
+if [ -n "${VESK_DPI:-}" ]; then use_dpi_prefix "$VESK_DPI"; fi
 [ -n "${DISPLAY:-}" ] || ensure_display
 loader=$WINE32
 [ "$bits" = 64 ] && loader=$WINE64

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "tests/core/hardinfo_fake.h"
 #include "tests/win/cups.h"
 #include "tests/win/harness.h"
 #include "ui/win/app.h"
@@ -29,6 +30,33 @@ LOGFONTA FontOf(HWND h) {
   HFONT f = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
   if (f) GetObjectA(f, sizeof lf, &lf);
   return lf;
+}
+
+// While it lives, a window of class cls that this thread creates is refused
+// (proc null) or runs proc in front of its own, as on an older system.
+struct OlderSystem {
+  OlderSystem(const char* c, WNDPROC p) : hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {
+    cls = c, proc = p;
+  }
+  ~OlderSystem() { UnhookWindowsHookEx(hook_); }
+  static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
+    const char* c = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(l)->lpcs->lpszClass : nullptr;
+    if (c && HIWORD(reinterpret_cast<ULONG_PTR>(c)) && lstrcmpiA(c, cls) == 0) {
+      if (!proc) return 1;
+      next = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrA(reinterpret_cast<HWND>(w), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+    }
+    return CallNextHookEx(nullptr, code, w, l);
+  }
+  static inline const char* cls;
+  static inline WNDPROC proc, next;  // next: where proc passes messages on
+  HHOOK hook_;
+};
+
+// Common controls before 4.71: an up-down without the 32-bit range.
+LRESULT CALLBACK UpDownBefore471(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == UDM_SETRANGE32 || m == UDM_GETRANGE32) return 0;
+  return CallWindowProcA(OlderSystem::next, h, m, w, l);
 }
 
 // Shows the form without the identity sequence, as most tests need no probes.
@@ -139,34 +167,39 @@ TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
   EXPECT_EQ(-11, lf.lfHeight);
 }
 
-TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) {
+// Every named control's class, parent and caption, and its place and font
+// height as designed, scaled to dpi within a pixel (exact at 96).
+static void ExpectLayoutAt(TForm1& form, int dpi) {
+  const double s = dpi / 96.0, slack = dpi == 96 ? 0 : 1;
   for (const Layout& e : kLayout) {
     SCOPED_TRACE(e.name);
-    const ui::TControl& c = C(e.name);
+    const ui::TControl& c = *form.FindControl(e.name);
     EXPECT_EQ(std::string(e.cls), ClassOf(c.Handle()));
     ASSERT_NE(nullptr, c.Parent());
     EXPECT_EQ(std::string(e.parent), c.Parent()->Name);
     RECT r = c.Bounds();
-    EXPECT_EQ(e.l, r.left);
-    EXPECT_EQ(e.t, r.top);
-    if (e.w >= 0) EXPECT_EQ(e.w, r.right - r.left);
-    if (e.h >= 0) EXPECT_EQ(e.h, r.bottom - r.top);
+    EXPECT_NEAR(e.l * s, r.left, slack);
+    EXPECT_NEAR(e.t * s, r.top, slack);
+    if (e.w >= 0) EXPECT_NEAR(e.w * s, r.right - r.left, slack);
+    if (e.h >= 0) EXPECT_NEAR(e.h * s, r.bottom - r.top, slack);
     if (e.w < 0) EXPECT_GT(r.right - r.left, 0);  // sized to the caption
     if (e.caption) EXPECT_EQ(std::string(e.caption), c.Text());
     if (e.face) {
       LOGFONTA lf = FontOf(c.Handle());
       EXPECT_STREQ(e.face, lf.lfFaceName);
-      EXPECT_EQ(-e.height, lf.lfHeight);
+      EXPECT_NEAR(-e.height * s, lf.lfHeight, slack);
       EXPECT_EQ(e.bold ? FW_BOLD : FW_NORMAL, lf.lfWeight);
       if (e.face != std::string("Tahoma")) EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
     }
   }
   // Labels sized to their captions stay inside their page and apart.
-  RECT page, label12 = C("Label12").Bounds();
-  GetClientRect(form->TabSheet1.Handle(), &page);
+  RECT page, label12 = form.Label12.Bounds();
+  GetClientRect(form.TabSheet1.Handle(), &page);
   EXPECT_LE(label12.bottom, page.bottom);
-  EXPECT_LE(C("Label10").Bounds().bottom, C("Label11").Bounds().top);
+  EXPECT_LE(form.Label10.Bounds().bottom, form.Label11.Bounds().top);
 }
+
+TEST_F(FormTest, EveryControlHasItsClassPlaceCaptionAndFont) { ExpectLayoutAt(*form, 96); }
 
 TEST_F(FormTest, TabsInOrderWithTheirCaptionsAndPageArea) {
   const char* captions[] = {"電源", "DIALOG", "HARD", "S.M.A.R.T", "FIND IP", "OS", "CPU", "読んでね"};
@@ -296,6 +329,22 @@ TEST_F(FormTest, SpinEditHasNoBoundAndReadsNonNumbersAsZero) {
   ud.iDelta = -1;
   SendMessageA(GetParent(form->DiskNum.UpDown()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ud));
   EXPECT_EQ(-1, form->DiskNum.Value());
+
+  // Without the 32-bit range the up arrow still steps up, not down.
+  ui::TSpinEdit old;
+  {
+    OlderSystem before471(UPDOWN_CLASSA, UpDownBefore471);
+    old.At(59, 60, 40, 26);
+    old.Create(&form->TabSheet6, 5);
+  }
+  EXPECT_EQ(MAKELONG(32767, 0), SendMessageA(old.UpDown(), UDM_GETRANGE, 0, 0));
+  RECT r;
+  GetClientRect(old.UpDown(), &r);
+  const LPARAM up = MAKELPARAM(r.right / 2, r.bottom / 4);
+  SendMessageA(old.UpDown(), WM_LBUTTONDOWN, MK_LBUTTON, up);
+  SendMessageA(old.UpDown(), WM_LBUTTONUP, 0, up);
+  EXPECT_EQ(6, old.Value());
+  form.reset();  // the windows go before the spin edit
 }
 
 TEST_F(FormTest, HintsOnTheThreeControlsThatHaveThem) {
@@ -423,6 +472,58 @@ TEST_F(FormTest, StatusBarPanes) {
   Pump(1200);
   const unsigned newDay = ui::LongDateText() != dayBefore ? 1 : 0;
   EXPECT_EQ(before + newDay, form->sbrMain.Repaints(0));
+}
+
+// In a Wine session at VESK_DPI (the Dpi group, at 144): every design value
+// follows the display scale when the window is built, and again when it
+// moves to a monitor of another scale and back.
+TEST(DpiForm, EveryDesignValueFollowsTheDisplayScale) {
+  const char* want = std::getenv("VESK_DPI");
+  if (!want) GTEST_SKIP() << "VESK_DPI names no display scale";
+  const int systemDpi = ui::SystemDpi();
+  ASSERT_EQ(std::atoi(want), systemDpi) << "the Wine session is not at VESK_DPI";
+  std::unique_ptr<TForm1> form = MakeForm();
+  ShowWithoutFormShow(*form);
+  HWND h = form->Handle();
+  for (int dpi : {systemDpi, 96, systemDpi}) {
+    SCOPED_TRACE(dpi);
+    if (dpi != form->Dpi()) {
+      RECT r = {0, 0, MulDiv(510, dpi, 96), MulDiv(422, dpi, 96)};
+      AdjustWindowRectEx(&r, GetWindowLongA(h, GWL_STYLE), FALSE, GetWindowLongA(h, GWL_EXSTYLE));
+      SendMessageA(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    }
+    Pump(50);
+    ASSERT_EQ(dpi, form->Dpi());
+    RECT r;
+    GetClientRect(h, &r);
+    EXPECT_EQ(MulDiv(510, dpi, 96), r.right);
+    EXPECT_EQ(MulDiv(422, dpi, 96), r.bottom);
+    ExpectLayoutAt(*form, dpi);
+    auto scaled = [dpi](int design, long got) { EXPECT_NEAR(design * dpi / 96.0, got, 1) << design; };
+    scaled(11, -FontOf(h).lfHeight);
+    TabCtrl_GetItemRect(form->PageControl1.Handle(), 7, &r);
+    scaled(22, r.bottom - r.top);
+    GetClientRect(form->TabSheet1.Handle(), &r);
+    scaled(506, r.right);
+    scaled(377, r.bottom);
+    r = form->sbrMain.Bounds();
+    scaled(403, r.top);
+    scaled(19, r.bottom - r.top);
+    const int panes[] = {122, 41, 35, 34};
+    for (int i = 0; i < 4; ++i) scaled(panes[i], form->sbrMain.PaneWidth(i));
+    scaled(120, form->ListView1.ColumnWidth(0));
+    scaled(150, form->ListView1.ColumnWidth(20));
+    const int widths[] = {30, 200, 60, 60, 60, 60};
+    for (int i = 0; i < 6; ++i) scaled(widths[i], form->ListView2.ColumnWidth(i));
+    scaled(15, SendMessageA(form->ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    COMBOBOXINFO info = {sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+    ASSERT_TRUE(GetComboBoxInfo(form->edtClass.Handle(), &info));
+    scaled(16, SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
+    CHARFORMATA cf = {};
+    cf.cbSize = sizeof cf;
+    SendMessageA(form->RichEdit1.Handle(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    scaled(16, MulDiv(cf.yHeight, systemDpi, 1440));  // twips, shown at the system's scale
+  }
 }
 
 namespace {
@@ -562,6 +663,31 @@ TEST(FormErrorBox, EscapingErrorsShowTheirMessageAndTheProgramGoesOn) {
     EXPECT_EQ("Vesktech PC Infomation Tool", b.caption);
     EXPECT_TRUE(b.hasIcon);
   }
+
+  // A control the system refuses (the rich edit, where 95 lacks its
+  // library) is reported once; the rest of the window is built and shown,
+  // and what would go into the missing control goes nowhere.
+  TempDir dir;
+  dir.Write("VeskInfo.txt", "read me");
+  CurrentDir cd(dir.Path());
+  FakeHardInfo probes;
+  std::unique_ptr<TForm1> form;
+  {
+    OlderSystem without("RichEdit20A", nullptr);
+    form = MakeForm();
+  }
+  form->HardInfo = &probes;
+  form->Show();
+  form->RichEdit1.AppendLine("127.0.0.1:");
+  form->Button9Click(&form->Button9);
+  Pump(300);
+  seen = boxes.Boxes();
+  ASSERT_EQ(3u, seen.size());
+  EXPECT_EQ("ウィンドウ RichEdit1 (RichEdit20A) を作成できません.", seen[2].text);
+  EXPECT_EQ(nullptr, form->RichEdit1.Handle());
+  EXPECT_TRUE(form->RichEdit1.Lines().empty());
+  EXPECT_EQ("HOST : VESKPC", form->Label8.Caption());  // built after it
+  EXPECT_EQ("read me", form->Memo1.Text());           // FormShow ran to its end
 }
 
 

@@ -32,11 +32,11 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
     Brush fill = SolidBrush(face);
     Pen frame = SolidPen(kFrame);
     Selected b(dc, fill.get()), p(dc, frame.get());
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, 4, 4);
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, Scale(4), Scale(4));
   }
   if (hot_ && enabled) {  // an inner highlight ring while the pointer is over it
     RECT in = r;
-    InflateRect(&in, -2, -2);
+    InflateRect(&in, -Scale(2), -Scale(2));
     Brush ring = SolidBrush(RGB(255, 200, 60));
     FrameRect(dc, &in, ring.get());
   }
@@ -53,7 +53,7 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
   }
   if (di->itemState & ODS_FOCUS) {
     RECT fr = r;
-    InflateRect(&fr, -4, -4);
+    InflateRect(&fr, -Scale(4), -Scale(4));
     DrawFocusRect(dc, &fr);
   }
   return true;

@@ -13,6 +13,11 @@ class TComboBox : public TControl {
   int Count() const;
   std::string Item(int i) const;
   void SetItemIndex(int i);
+  void ApplyDpi() override;
+
+ private:
+  void SizeItems();
+  int itemHeight_ = 0;  // design
 };
 
 }  // namespace ui

@@ -21,12 +21,13 @@ void TWinContainer::LayoutChildren() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   for (TControl* c : children_) {
+    const int h = Scale(c->height_);
     if (c->align_ == Align::Top) {
-      c->SetBounds(rc.left, rc.top, rc.right - rc.left, c->height_);
-      rc.top += c->height_;
+      c->SetBounds(rc.left, rc.top, rc.right - rc.left, h);
+      rc.top += h;
     } else if (c->align_ == Align::Bottom) {
-      c->SetBounds(rc.left, rc.bottom - c->height_, rc.right - rc.left, c->height_);
-      rc.bottom -= c->height_;
+      c->SetBounds(rc.left, rc.bottom - h, rc.right - rc.left, h);
+      rc.bottom -= h;
     }
   }
   for (TControl* c : children_)
@@ -34,12 +35,17 @@ void TWinContainer::LayoutChildren() {
       c->SetBounds(rc.left, rc.top, std::max(0L, rc.right - rc.left), std::max(0L, rc.bottom - rc.top));
 }
 
+void TWinContainer::ApplyDpi() {
+  TControl::ApplyDpi();
+  LayoutChildren();
+}
+
 void TWinContainer::ApplyTabOrder() { ApplyTabOrderTo(*this); }
 
 void TWinContainer::ApplyTabOrderTo(const TControl& parent) {
   std::vector<TControl*> order;
   for (TControl* c : parent.children_)
-    if (c->tabOrder_ >= 0) order.push_back(c);
+    if (c->tabOrder_ >= 0 && c->hwnd_) order.push_back(c);
   std::stable_sort(order.begin(), order.end(),
                    [](TControl* a, TControl* b) { return a->tabOrder_ < b->tabOrder_; });
   HWND after = HWND_TOP;

@@ -10,6 +10,7 @@ class TWinContainer : public TControl {
   void Create(TControl* parent);
   // Docked children stretch; the others keep their places.
   virtual void LayoutChildren();
+  void ApplyDpi() override;
   // Puts the children in tab order (the window Z-order).
   void ApplyTabOrder();
   static void ApplyTabOrderTo(const TControl& parent);

@@ -92,7 +92,7 @@ HFONT FontCache::Get(const FontSpec& f) {
   auto it = fonts_.find(f);
   if (it != fonts_.end()) return it->second.get();
   LOGFONTA lf = {};
-  lf.lfHeight = -f.height;  // negative: character height
+  lf.lfHeight = -ScaleTo(f.height, dpi_);  // negative: character height
   lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = f.charset;
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -169,7 +169,6 @@ RECT TControl::Bounds() const {
 }
 
 void TControl::SetBounds(int l, int t, int w, int h) {
-  left_ = l, top_ = t, width_ = w, height_ = h;
   if (hwnd_) MoveWindow(hwnd_, l, t, w, h, TRUE);
 }
 
@@ -193,13 +192,14 @@ HBRUSH TControl::BackBrush() {
 
 HFONT TControl::FontHandle() { return fonts_->Get(EffectiveFont()); }
 
-void TControl::CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
+bool TControl::CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
                          DWORD exStyle) {
   parent_ = parent;
   if (parent) {
     fonts_ = parent->fonts_;
     parent->children_.push_back(this);
     style |= WS_CHILD | WS_VISIBLE;
+    if (!parent->hwnd_) return false;  // its container's failure was shown
   }
   if (tabOrder_ >= 0) style |= WS_TABSTOP;
   struct Watch {
@@ -214,15 +214,33 @@ void TControl::CreateWin(TControl* parent, const char* cls, const std::string& t
       if (c.hook) UnhookWindowsHookEx(c.hook);
     }
   };
-  HWND h;
-  {
-    Watch watch(this);
-    h = CreateWindowExA(exStyle, cls, text.c_str(), style, left_, top_, width_, height_,
-                        parent ? parent->hwnd_ : nullptr, nullptr, Instance(), this);
+  try {
+    HWND h;
+    {
+      Watch watch(this);
+      h = CreateWindowExA(exStyle, cls, text.c_str(), style, Scale(left_), Scale(top_), Scale(width_),
+                          Scale(height_), parent ? parent->hwnd_ : nullptr, nullptr, Instance(), this);
+    }
+    if (!h) {
+      if (hwnd_) Unlink();  // linked by the hook, then refused
+      throw std::runtime_error(base::Format("ウィンドウ %s (%s) を作成できません", Name.c_str(), cls));
+    }
+    if (!hwnd_) Link(h);  // no hook could be set: linked late, but linked
+    ApplyFont();
+    return true;
+  } catch (...) {
+    if (!parent) throw;
+    if (hwnd_) DestroyWindow(hwnd_);
+    ShowCurrentException();
+    return false;
   }
-  if (!h) throw std::runtime_error(base::Format("ウィンドウ %s (%s) を作成できません", Name.c_str(), cls));
-  if (!hwnd_) Link(h);  // no hook could be set: linked late, but linked
+}
+
+void TControl::ApplyDpi() {
+  if (!hwnd_) return;
+  if (align_ == Align::None) MoveWindow(hwnd_, Scale(left_), Scale(top_), Scale(width_), Scale(height_), TRUE);
   ApplyFont();
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT TControl::DefaultProc(UINT m, WPARAM w, LPARAM l) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/win/dpi.h"
 #include "ui/win/gdi.h"
 
 namespace ui {
@@ -17,7 +18,7 @@ enum class Align { None, Top, Bottom, Client };
 
 struct FontSpec {
   std::string face;
-  int height = 0;  // character height in pixels
+  int height = 0;  // character height in pixels at 96 per inch
   bool bold = false;
   BYTE charset = DEFAULT_CHARSET;
   COLORREF color = CLR_INVALID;  // CLR_INVALID: the system window-text colour
@@ -27,16 +28,19 @@ struct FontSpec {
 // The text colour of a font: its own, else the system window-text colour.
 COLORREF TextColorOf(const FontSpec& f);
 
-// Owns every font the form's controls use; released with the form.
+// Owns every font the form's controls use at one display scale; released
+// with the form, or when the form moves to another scale.
 class FontCache {
  public:
-  FontCache() = default;
-  FontCache(const FontCache&) = delete;
-  FontCache& operator=(const FontCache&) = delete;
+  explicit FontCache(int dpi = kDesignDpi) : dpi_(dpi) {}
+  FontCache(FontCache&&) = default;
+  FontCache& operator=(FontCache&&) = default;
+  int Dpi() const { return dpi_; }
   // Raises std::runtime_error when the system cannot make the font.
   HFONT Get(const FontSpec& f);
 
  private:
+  int dpi_;
   std::map<FontSpec, Font> fonts_;
 };
 
@@ -64,12 +68,13 @@ class TControl {
   bool Enabled() const;
   void SetEnabled(bool on);
   RECT Bounds() const;  // relative to the parent's client area
+  // Places the window, in pixels; the design place stays as it was.
   void SetBounds(int left, int top, int width, int height);
   int TabOrder() const { return tabOrder_; }
   const std::string& Hint() const { return hint_; }
   Align GetAlign() const { return align_; }
 
-  // Design settings, given before Create.
+  // Design settings, given before Create; sizes in pixels at 96 per inch.
   TControl& At(int left, int top, int width, int height);
   TControl& Docked(Align a) { align_ = a; return *this; }
   TControl& WithFont(const FontSpec& f) { font_ = f; hasFont_ = true; return *this; }
@@ -81,6 +86,14 @@ class TControl {
   bool HasColor() const { return hasColor_; }
   COLORREF Color() const { return color_; }
   HBRUSH BackBrush();
+
+  // The form's pixels per inch, and a design value at that scale.
+  int Dpi() const { return fonts_ ? fonts_->Dpi() : kDesignDpi; }
+  int Scale(int v) const { return ScaleTo(v, Dpi()); }
+  // Lays the control out again at the form's scale: its place unless it is
+  // docked, its font, and whatever else it sizes. The form calls it for every
+  // control, parents first, when it moves to another scale.
+  virtual void ApplyDpi();
 
   // Events the containers route here.
   virtual void OnCommand(WORD code) {}
@@ -95,10 +108,15 @@ class TControl {
   static TControl* FromHandle(HWND h);
 
  protected:
-  // Creates the window under parent (a top-level window without one); text
-  // is the initial window text. The window is linked to this object before
-  // its first message. Raises std::runtime_error when the system refuses.
-  void CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
+  // Creates the window under parent (a top-level window without one) at the
+  // design place, scaled; text is the initial window text. The window is
+  // linked to this object before its first message. Where the system refuses
+  // a top-level window, raises std::runtime_error. A control it refuses is
+  // shown in the error box and left without a window, so that whatever is
+  // later asked of it does nothing and the rest of the form is built; one in
+  // a container without a window stays without one too, unannounced.
+  // Returns whether the window exists.
+  bool CreateWin(TControl* parent, const char* cls, const std::string& text, DWORD style,
                  DWORD exStyle = 0);
   void ApplyFont();
   HFONT FontHandle();  // the effective font's handle
@@ -114,7 +132,7 @@ class TControl {
   HWND hwnd_ = nullptr;
   TControl* parent_ = nullptr;
   std::vector<TControl*> children_;
-  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;  // the design place
   Align align_ = Align::None;
   FontSpec font_;
   bool hasFont_ = false;

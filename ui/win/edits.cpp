@@ -29,8 +29,8 @@ std::string ClipboardText(HWND owner) {
 }  // namespace
 
 void TNumEdit::Create(TControl* parent) {
-  CreateWin(parent, "EDIT", "", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-  SendMessageA(hwnd_, EM_SETLIMITTEXT, 3, 0);
+  if (CreateWin(parent, "EDIT", "", ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE))
+    SendMessageA(hwnd_, EM_SETLIMITTEXT, 3, 0);
 }
 
 void TNumEdit::OnCommand(WORD code) {
@@ -86,10 +86,21 @@ void TNumEdit::ShowDisplayText() {
 }
 
 void TUpDown::Create(TControl* parent, TControl& buddy) {
-  CreateWin(parent, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
+  buddy_ = &buddy;
+  if (!CreateWin(parent, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS)) return;
   SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
   // Both bounds 0 means unbounded: the arrows step the edit's own value.
   SendMessageA(hwnd_, UDM_SETRANGE32, static_cast<WPARAM>(INT_MIN), INT_MAX);
+  // The common controls before 4.71 know no 32-bit range, and their default
+  // one runs downwards; there the widest 16-bit range, upwards.
+  int low = 0, high = 0;
+  SendMessageA(hwnd_, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+  if (low != INT_MIN || high != INT_MAX) SendMessageA(hwnd_, UDM_SETRANGE, 0, MAKELPARAM(32767, 0));
+}
+
+void TUpDown::ApplyDpi() {
+  // Beside the edit again, which has just been placed and sized anew.
+  if (hwnd_) SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy_->Handle()), 0);
 }
 
 bool TUpDown::OnNotify(NMHDR* nm, LRESULT& result) {
@@ -100,7 +111,7 @@ bool TUpDown::OnNotify(NMHDR* nm, LRESULT& result) {
 }
 
 void TSpinEdit::Create(TControl* parent, int value) {
-  CreateWin(parent, "EDIT", std::to_string(value), ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  if (!CreateWin(parent, "EDIT", std::to_string(value), ES_AUTOHSCROLL, WS_EX_CLIENTEDGE)) return;
   updown_.spin_ = this;
   updown_.Create(parent, *this);
 }
@@ -122,8 +133,8 @@ void TSpinEdit::Step(int delta) {
 }
 
 void TMemo::Create(TControl* parent) {
-  CreateWin(parent, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0);
-  SendMessageA(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  if (CreateWin(parent, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0))
+    SendMessageA(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
 void TMemo::SetLines(const std::string& text) { SetText(base::NormalizeLineEnds(text)); }

@@ -36,8 +36,10 @@ class TUpDown : public TControl {
  public:
   void Create(TControl* parent, TControl& buddy);
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
+  void ApplyDpi() override;
 
  private:
+  TControl* buddy_ = nullptr;
   TSpinEdit* spin_ = nullptr;
   friend class TSpinEdit;
 };

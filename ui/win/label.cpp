@@ -3,14 +3,19 @@
 namespace ui {
 
 void TLabel::Create(TControl* parent, const std::string& caption) {
-  CreateWin(parent, "STATIC", caption, SS_OWNERDRAW | SS_NOTIFY);
-  AutoSize();
+  if (CreateWin(parent, "STATIC", caption, SS_OWNERDRAW | SS_NOTIFY)) AutoSize();
 }
 
 void TLabel::SetCaption(const std::string& s) {
+  if (!hwnd_) return;
   SetText(s);
   AutoSize();
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TLabel::ApplyDpi() {
+  TControl::ApplyDpi();
+  if (hwnd_) AutoSize();
 }
 
 void TLabel::AutoSize() {

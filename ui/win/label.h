@@ -10,6 +10,7 @@ class TLabel : public TControl {
   std::string Caption() const { return Text(); }
   void SetCaption(const std::string& s);
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
+  void ApplyDpi() override;
 
  private:
   void AutoSize();

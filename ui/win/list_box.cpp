@@ -3,10 +3,16 @@
 namespace ui {
 
 void TListBox::Create(TControl* parent, int itemHeight) {
-  CreateWin(parent, "LISTBOX", "",
-            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL,
-            WS_EX_CLIENTEDGE);
-  SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, itemHeight);
+  itemHeight_ = itemHeight;
+  if (CreateWin(parent, "LISTBOX", "",
+                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL,
+                WS_EX_CLIENTEDGE))
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight_));
+}
+
+void TListBox::ApplyDpi() {
+  TControl::ApplyDpi();
+  if (hwnd_) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight_));
 }
 
 bool TListBox::OnDrawItem(DRAWITEMSTRUCT* di) {
@@ -22,7 +28,7 @@ bool TListBox::OnDrawItem(DRAWITEMSTRUCT* di) {
     GetTextMetricsA(dc, &tm);
     // Fit the character box, not the whole cell, into the row: a substitute
     // font with a tall leading would otherwise lose the tops of its glyphs.
-    RECT tr = {r.left + 2, r.top - tm.tmInternalLeading * 3 / 4, r.right, r.bottom};
+    RECT tr = {r.left + Scale(2), r.top - tm.tmInternalLeading * 3 / 4, r.right, r.bottom};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : TextColorOf(EffectiveFont()));
     ClippedTo clip(dc, r);

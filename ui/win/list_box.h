@@ -23,6 +23,10 @@ class TListBox : public TControl {
   std::function<void()> OnDblClick;
   void OnCommand(WORD code) override;
   bool OnDrawItem(DRAWITEMSTRUCT* di) override;
+  void ApplyDpi() override;
+
+ private:
+  int itemHeight_ = 0;  // design
 };
 
 }  // namespace ui

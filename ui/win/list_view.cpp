@@ -3,17 +3,25 @@
 namespace ui {
 
 void TListView::Create(TControl* parent, const std::vector<int>& widths) {
-  CreateWin(parent, WC_LISTVIEWA, "", LVS_REPORT | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
-            WS_EX_CLIENTEDGE);
+  widths_ = widths;
+  if (!CreateWin(parent, WC_LISTVIEWA, "", LVS_REPORT | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
+                 WS_EX_CLIENTEDGE))
+    return;
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (size_t i = 0; i < widths.size(); ++i) {
     LVCOLUMNA col = {};
     col.mask = LVCF_WIDTH | LVCF_TEXT;
-    col.cx = widths[i];
+    col.cx = Scale(widths[i]);
     char empty[1] = {0};
     col.pszText = empty;
     SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
+}
+
+void TListView::ApplyDpi() {
+  TControl::ApplyDpi();
+  if (!hwnd_) return;
+  for (size_t i = 0; i < widths_.size(); ++i) ListView_SetColumnWidth(hwnd_, static_cast<int>(i), Scale(widths_[i]));
 }
 
 int TListView::ColumnCount() const {

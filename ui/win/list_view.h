@@ -18,6 +18,10 @@ class TListView : public TControl {
   // Adds a row: cells[0] is the item caption, the rest its sub-items.
   int AddRow(const std::vector<std::string>& cells);
   std::string Cell(int row, int col) const;
+  void ApplyDpi() override;
+
+ private:
+  std::vector<int> widths_;  // design
 };
 
 }  // namespace ui

@@ -5,11 +5,26 @@
 namespace ui {
 
 void TPageControl::Create(TControl* parent) {
-  CreateWin(parent, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_OWNERDRAWFIXED,
-            WS_EX_CONTROLPARENT);
-  SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabHeight));
+  if (CreateWin(parent, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_OWNERDRAWFIXED,
+                WS_EX_CONTROLPARENT))
+    SizeTabs();
+}
+
+void TPageControl::SizeTabs() {
   // Narrow padding keeps all eight captions on one row of 510 pixels.
-  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(kPadX, padY_));
+  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(Scale(3), Scale(2)));
+  // Wine sizes the tabs from the font and the padding, and keeps a height
+  // given to it only when it differs from its own: it measures again with
+  // the font first, so that the height is kept whichever face it found.
+  ApplyFont();
+  SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(kTabHeight)));
+}
+
+void TPageControl::ApplyDpi() {
+  TControl::ApplyDpi();
+  if (!hwnd_) return;
+  SizeTabs();
+  LayoutSheets();
 }
 
 void TPageControl::AddSheet(TTabSheet& sheet, const std::string& caption) {
@@ -19,25 +34,12 @@ void TPageControl::AddSheet(TTabSheet& sheet, const std::string& caption) {
   std::string text = caption;
   item.pszText = &text[0];
   SendMessageA(hwnd_, TCM_INSERTITEMA, sheets_.size(), reinterpret_cast<LPARAM>(&item));
-  if (sheets_.empty()) HoldTabHeight();
   sheets_.push_back(&sheet);
+  sheet.Docked(Align::Client);  // placed by LayoutSheets
   sheet.Create(this);
   sheet.SetText(caption);
   LayoutSheets();
   ShowWindow(sheet.Handle(), sheets_.size() == 1 ? SW_SHOW : SW_HIDE);
-}
-
-// Some tab controls (Wine's) size the tab row from the font and the
-// vertical padding, whatever item size was set: the padding is corrected
-// until a tab is as high as designed, with any face the system picks.
-void TPageControl::HoldTabHeight() {
-  RECT r;
-  if (!TabCtrl_GetItemRect(hwnd_, 0, &r)) return;
-  const int off = kTabHeight - (r.bottom - r.top);
-  if (off == 0 || padY_ + off < 0) return;
-  padY_ += off;
-  SendMessageA(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(kPadX, padY_));
-  SendMessageA(hwnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabHeight));  // lays the row out again
 }
 
 int TPageControl::ActivePageIndex() const {
@@ -51,10 +53,11 @@ void TPageControl::SetActivePageIndex(int i) {
 
 void TPageControl::LayoutSheets() {
   RECT rc;
-  GetClientRect(hwnd_, &rc);
+  if (!GetClientRect(hwnd_, &rc)) return;
   // The page area: inside a 2-pixel frame, below the tab row.
+  const int frame = Scale(2), top = Scale(kTabHeight) + frame;
   for (TTabSheet* s : sheets_)
-    s->SetBounds(2, kTabHeight + 2, std::max(0L, rc.right - 4), std::max(0L, rc.bottom - kTabHeight - 4));
+    s->SetBounds(frame, top, std::max(0L, rc.right - 2 * frame), std::max(0L, rc.bottom - top - frame));
 }
 
 bool TPageControl::OnFormKey(const MSG& msg) {
@@ -80,7 +83,7 @@ bool TPageControl::OnDrawItem(DRAWITEMSTRUCT* di) {
   RECT r = di->rcItem;
   const bool selected = (di->itemState & ODS_SELECTED) != 0;
   // Tab face with its top corners cut by 2 pixels.
-  const int cut = 2;
+  const int cut = Scale(2);
   POINT pts[] = {{r.left, r.bottom}, {r.left, r.top + cut}, {r.left + cut, r.top},
                  {r.right - 1 - cut, r.top}, {r.right - 1, r.top + cut}, {r.right - 1, r.bottom}};
   {

@@ -15,6 +15,7 @@ class TPageControl : public TControl {
   TTabSheet* Page(int i) const { return sheets_.at(i); }
   int PageCount() const { return static_cast<int>(sheets_.size()); }
   void LayoutSheets();
+  void ApplyDpi() override;
   // Ctrl+Tab and Ctrl+Shift+Tab step through the pages.
   bool OnFormKey(const MSG& msg) override;
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
@@ -25,10 +26,8 @@ class TPageControl : public TControl {
   LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
 
  private:
-  void HoldTabHeight();
+  void SizeTabs();
   std::vector<TTabSheet*> sheets_;
-  static constexpr int kPadX = 3;
-  int padY_ = 2;
 };
 
 }  // namespace ui

@@ -4,7 +4,8 @@
 #include <windowsx.h>
 
 #include <climits>
-#include <stdexcept>
+
+#include "ui/win/app.h"
 
 namespace ui {
 
@@ -14,20 +15,34 @@ static_assert(sizeof(GETTEXTEX) == (sizeof(void*) == 8 ? 28 : 20), "");  // pack
 
 void TRichEdit::Create(TControl* parent) {
   static HMODULE lib = LoadLibraryA("riched20.dll");  // the class lives as long as the process
-  if (!lib) throw std::runtime_error("riched20.dll を読み込めません");
-  CreateWin(parent, RICHEDIT_CLASSA, "",
-            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | ES_DISABLENOSCROLL | ES_NOHIDESEL, 0);
+  if (!lib) {  // the rest of the form goes on without it
+    ShowErrorBox("riched20.dll を読み込めません");
+    return;
+  }
+  if (!CreateWin(parent, RICHEDIT_CLASSA, "",
+                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | ES_DISABLENOSCROLL | ES_NOHIDESEL, 0))
+    return;
   SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);  // the mode can only change while nothing is recorded
   SendMessageA(hwnd_, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
   SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, 2000000000);
   if (hasColor_) SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, color_);
+  ApplyCharFormat();
+}
+
+void TRichEdit::ApplyDpi() {
+  TControl::ApplyDpi();
+  if (hwnd_) ApplyCharFormat();
+}
+
+void TRichEdit::ApplyCharFormat() {
   const FontSpec& f = EffectiveFont();
   CHARFORMATA cf = {};
   cf.cbSize = sizeof cf;
   cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_FACE | CFM_SIZE | CFM_CHARSET;
   cf.dwEffects = f.bold ? CFE_BOLD : 0;
   cf.crTextColor = TextColorOf(f);
-  cf.yHeight = f.height * 1440 / 96;  // twips at 96 pixels per inch
+  // In twips, which the control turns into pixels at the system's scale.
+  cf.yHeight = MulDiv(Scale(f.height), 1440, SystemDpi());
   cf.bCharSet = f.charset;
   lstrcpynA(cf.szFaceName, f.face.c_str(), LF_FACESIZE);
   SendMessageA(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));

@@ -13,7 +13,6 @@ class TRichEdit : public TControl {
     std::string Name, Caption;
     std::function<void()> OnClick;
   };
-  // Raises std::runtime_error when the rich-edit library cannot be loaded.
   void Create(TControl* parent);
   void Clear();
   void AppendLine(const std::string& line);
@@ -22,8 +21,13 @@ class TRichEdit : public TControl {
   std::vector<MenuItem> PopupMenu;
   void ShowPopup(int x, int y);  // screen coordinates; runs the chosen item
 
+  void ApplyDpi() override;
+
  protected:
   LRESULT WndProc(UINT m, WPARAM w, LPARAM l) override;
+
+ private:
+  void ApplyCharFormat();
 };
 
 }  // namespace ui

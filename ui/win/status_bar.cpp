@@ -13,6 +13,7 @@ const UINT_PTR kTimerId = 1;
 // Room around a text that sets its pane's width: two pixels before it, as
 // in every pane, and a little before the separator.
 const int kTextRoom = 6;
+const int kGripWidth = 16;  // as the system's scroll bars at 96 per inch
 }  // namespace
 
 TStatusBar::~TStatusBar() {
@@ -23,9 +24,19 @@ void TStatusBar::Create(TControl* parent, std::vector<Pane> panes) {
   // Redrawn whole on every resize: the grip and the gradient follow the width.
   RegisterOwnClass(kStatusClass, CS_HREDRAW | CS_VREDRAW);
   panes_ = std::move(panes);
-  CreateWin(parent, kStatusClass, "", WS_CLIPSIBLINGS);
-  for (Pane& p : panes_) FitToText(p);
+  widths_.assign(panes_.size(), 0);
+  if (!CreateWin(parent, kStatusClass, "", WS_CLIPSIBLINGS)) return;
+  SizePanes();
   SetTimer(hwnd_, kTimerId, 500, nullptr);
+}
+
+void TStatusBar::ApplyDpi() {
+  TControl::ApplyDpi();
+  SizePanes();
+}
+
+void TStatusBar::SizePanes() {
+  for (size_t i = 0; i < panes_.size(); ++i) SizePane(static_cast<int>(i));
 }
 
 int TStatusBar::PaneIndex(const std::string& name) const {
@@ -36,29 +47,31 @@ int TStatusBar::PaneIndex(const std::string& name) const {
 
 int TStatusBar::PaneLeft(int i) const {
   int x = 0;
-  for (int k = 0; k < i; ++k) x += panes_[k].Width;
+  for (int k = 0; k < i; ++k) x += widths_[k];
   return x;
 }
 
-void TStatusBar::FitToText(Pane& p) {
+void TStatusBar::SizePane(int i) {
+  const Pane& p = panes_[i];
+  widths_[i] = Scale(p.Width);
   if (!p.FitText || !hwnd_) return;
   WindowDC dc(hwnd_);
   Selected f(dc.get(), FontHandle());
   SIZE size = {0, 0};
   GetTextExtentPoint32A(dc.get(), p.Text.c_str(), static_cast<int>(p.Text.size()), &size);
-  p.Width = size.cx + kTextRoom;
+  widths_[i] = size.cx + Scale(kTextRoom);
 }
 
 bool TStatusBar::SetPaneText(int i, const std::string& text) {
-  if (i < 0 || i >= static_cast<int>(panes_.size()) || panes_[i].Text == text) return false;
+  if (!hwnd_ || i < 0 || i >= static_cast<int>(panes_.size()) || panes_[i].Text == text) return false;
   Pane& p = panes_[i];
-  const int oldWidth = p.Width;
+  const int oldWidth = widths_[i];
   p.Text = text;
-  FitToText(p);
+  SizePane(i);
   const int x = PaneLeft(i);
-  RECT r = {x, 0, x + p.Width, height_};
+  RECT r = {x, 0, x + widths_[i], Scale(height_)};
   // A pane that changed its width moves every pane after it.
-  InvalidateRect(hwnd_, p.Width == oldWidth ? &r : nullptr, FALSE);
+  InvalidateRect(hwnd_, widths_[i] == oldWidth ? &r : nullptr, FALSE);
   ++p.Repaints;
   return true;
 }
@@ -66,7 +79,7 @@ bool TStatusBar::SetPaneText(int i, const std::string& text) {
 RECT TStatusBar::GripRect() const {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  rc.left = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+  rc.left = rc.right - Scale(kGripWidth);
   return rc;
 }
 
@@ -92,14 +105,16 @@ void TStatusBar::Paint(HDC dc) {
     Selected p(dc, shadow.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const int inset = Scale(2);
     int x = 0;
-    for (const Pane& pane : panes_) {
-      RECT r = {x + 2, rc.top, x + pane.Width - 2, rc.bottom};
+    for (size_t i = 0; i < panes_.size(); ++i) {
+      const Pane& pane = panes_[i];
+      RECT r = {x + inset, rc.top, x + widths_[i] - inset, rc.bottom};
       DrawTextA(dc, pane.Text.c_str(), static_cast<int>(pane.Text.size()), &r,
                 (pane.Left ? DT_LEFT : DT_CENTER) | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      x += pane.Width;
-      MoveToEx(dc, x - 1, rc.top + 2, nullptr);
-      LineTo(dc, x - 1, rc.bottom - 2);
+      x += widths_[i];
+      MoveToEx(dc, x - 1, rc.top + inset, nullptr);
+      LineTo(dc, x - 1, rc.bottom - inset);
     }
   }
   if (ShowsGrip()) {

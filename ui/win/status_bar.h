@@ -22,6 +22,8 @@ class TStatusBar : public TControl {
   void Create(TControl* parent, std::vector<Pane> panes);
   const std::vector<Pane>& Panes() const { return panes_; }
   int PaneIndex(const std::string& name) const;
+  int PaneWidth(int i) const { return widths_.at(i); }  // in pixels, as shown
+  void ApplyDpi() override;
   // Sets a pane's text; repaints only when it changed. Returns whether it did.
   bool SetPaneText(int i, const std::string& text);
   std::function<void()> OnTimer;  // every 500 ms
@@ -32,11 +34,13 @@ class TStatusBar : public TControl {
 
  private:
   void Paint(HDC dc);
-  void FitToText(Pane& p);
+  void SizePanes();
+  void SizePane(int i);
   int PaneLeft(int i) const;
   RECT GripRect() const;
   bool ShowsGrip() const;  // not while the window is maximised
   std::vector<Pane> panes_;
+  std::vector<int> widths_;
 };
 
 }  // namespace ui
