@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "launcher/catalogue.h"
 
@@ -60,10 +61,15 @@ class FakeShell : public ShellPlatform {
     calls.push_back("pump");
     ++pumps;
   }
-  unsigned RunCommand(const std::string&, int) override {
-    ADD_FAILURE() << "the launcher never runs command lines";
-    return 0;
+  std::vector<std::string> commands;
+  unsigned RunCommand(const std::string& line, int) override {
+    commands.push_back(line);
+    return 33;
   }
+  ProgramFolders folders = {"C:\\Windows\\System32", "C:\\Windows", ""};
+  std::set<std::string> files = {"C:\\Windows\\System32\\rundll32.exe"};
+  ProgramFolders Folders() override { return folders; }
+  bool FileExists(const std::string& path) override { return files.count(path) > 0; }
 
  private:
   std::string Expand(const std::string& s) const {
@@ -196,6 +202,38 @@ TEST(LauncherLaunch, ExpandsOnlyTheFilePart) {
   EXPECT_EQ("", sh.starts[0].verb);
   EXPECT_EQ("C:\\Windows\\notepad.exe", sh.starts[1].file);
   EXPECT_EQ("%SystemRoot%\\win.ini", sh.starts[1].parameters);
+}
+
+TEST(LauncherLaunch, BareProgramsComeFromTheSystemFoldersOnly) {
+  FakeShell sh;
+  LaunchCommand(sh, Row(40));
+  LaunchCommand(sh, Row(25));  // a shell name, not a program
+  ASSERT_EQ(2u, sh.starts.size());
+  EXPECT_EQ("C:\\Windows\\System32\\rundll32.exe", sh.starts[0].file);
+  EXPECT_EQ("shell32.dll,Control_RunDLL inetcpl.cpl,,0", sh.starts[0].parameters);
+  EXPECT_EQ("Shell:::{2559a1f1-21d7-11d4-bdaf-00c04f60b9f0}", sh.starts[1].file);
+
+  // System folder, Windows folder, then the absolute folders of PATH; a
+  // relative one names the current folder and is passed over.
+  sh.folders.path = ".;tools;\"D:\\Quoted Dir\\\";C:;\\\\srv\\share\\";
+  sh.files = {"C:\\Windows\\taskmgr.exe", "C:\\Windows\\System32\\taskmgr.exe", "C:\\Windows\\net.exe",
+              ".\\shutdown.exe", "tools\\shutdown.exe", "D:\\Quoted Dir\\shutdown.exe",
+              "C:control.exe", "\\\\srv\\share\\control.exe", "tools\\rundll32.exe"};
+  for (const char* line : {launcher::kTaskManagerLine, launcher::kAdministratorLine, launcher::kShutdownLine,
+                           launcher::kAutoLogonLine})
+    launcher::RunPowerCommand(sh, line);
+  EXPECT_EQ((std::vector<std::string>{"\"C:\\Windows\\System32\\taskmgr.exe\"",
+                                      "\"C:\\Windows\\net.exe\" user administrator /active:yes",
+                                      "\"D:\\Quoted Dir\\shutdown.exe\" -s -t 0 -f",
+                                      "\"\\\\srv\\share\\control.exe\" userpasswords2"}),
+            sh.commands);
+  sh.files.erase("\\\\srv\\share\\control.exe");
+  launcher::RunPowerCommand(sh, launcher::kAutoLogonLine);  // found nowhere: nothing runs, nothing said
+  EXPECT_EQ(4u, sh.commands.size());
+  EXPECT_TRUE(sh.boxes.empty());
+  LaunchCommand(sh, Row(40));
+  EXPECT_EQ(2u, sh.starts.size());
+  EXPECT_EQ(1u, sh.boxes.size());
 }
 
 TEST(LauncherLaunch, OverlongFilePartIsARefusedStart) {

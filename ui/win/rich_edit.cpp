@@ -6,6 +6,8 @@
 #include <climits>
 #include <stdexcept>
 
+#include "base/win/system_library.h"
+
 namespace ui {
 
 // The records handed to the rich edit, on both builds.
@@ -13,7 +15,7 @@ static_assert(sizeof(CHARFORMATA) == 60 && sizeof(GETTEXTLENGTHEX) == 8, "");
 static_assert(sizeof(GETTEXTEX) == (sizeof(void*) == 8 ? 28 : 20), "");  // packed by 4
 
 void TRichEdit::Create(TControl* parent) {
-  static HMODULE lib = LoadLibraryA("riched20.dll");  // the class lives as long as the process
+  static HMODULE lib = base::LoadSystemLibrary("riched20.dll");  // the class lives as long as the process
   if (!lib) throw std::runtime_error("riched20.dll を読み込めません");
   CreateWin(parent, RICHEDIT_CLASSA, "",
             ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | ES_DISABLENOSCROLL | ES_NOHIDESEL, 0);
