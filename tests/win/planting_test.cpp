@@ -69,7 +69,8 @@ HWND ShownForm(DWORD pid) {
 std::vector<std::string> EndTaskManagers(DWORD parent) {
   std::vector<std::string> images;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 e = {sizeof e};
+  PROCESSENTRY32 e = {};
+  e.dwSize = sizeof e;
   for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e)) {
     if (e.th32ParentProcessID != parent || lstrcmpiA(e.szExeFile, "taskmgr.exe")) continue;
     HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, e.th32ProcessID);
@@ -131,9 +132,13 @@ void Drive(DWORD pid) {
   std::vector<std::string> started;
   for (int waited = 0; started.empty() && waited < 15000; waited += 100, Sleep(100))
     started = EndTaskManagers(pid);
-  char sys[MAX_PATH] = {};
+  char sys[MAX_PATH] = {}, wow[MAX_PATH] = {};  // the second as a 32-bit program sees the first
   GetSystemDirectoryA(sys, MAX_PATH);
-  EXPECT_EQ(std::vector<std::string>{std::string(sys) + "\\taskmgr.exe"}, started);
+  GetSystemWow64DirectoryA(wow, MAX_PATH);
+  ASSERT_EQ(1u, started.size());
+  EXPECT_TRUE(!lstrcmpiA(started[0].c_str(), (std::string(sys) + "\\taskmgr.exe").c_str()) ||
+              !lstrcmpiA(started[0].c_str(), (std::string(wow) + "\\taskmgr.exe").c_str()))
+      << started[0];
   PostMessageA(form, WM_CLOSE, 0, 0);
 }
 
