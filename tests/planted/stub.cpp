@@ -2,12 +2,12 @@
 // "<its own path>.planted", that it was loaded or started.
 #include <windows.h>
 
+#include <string>
+
 static void Record(HMODULE self) {
-  char path[MAX_PATH + 8] = {};
-  const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  lstrcatA(path, ".planted");
-  CloseHandle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  std::string path(MAX_PATH, '\0');
+  path.resize(GetModuleFileNameA(self, &path[0], MAX_PATH));
+  CloseHandle(CreateFileA((path + ".planted").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
 
 #ifdef PLANTED_PROGRAM

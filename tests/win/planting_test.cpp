@@ -96,7 +96,7 @@ void UseTheProgramAmongPlantedFiles() {
   const std::string program = EnvVar("VESK_PROGRAM"), readme = program.substr(0, program.size() - 3) + "txt";
   char self[MAX_PATH] = {};
   std::string stubs(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-  stubs = stubs.substr(0, stubs.rfind('\\')) + "\\planted\\";
+  stubs.replace(stubs.rfind('\\'), std::string::npos, "\\planted\\");
   TempDir home, cwd;
   const std::string exe = home.Path() + "\\VeskInfo.exe";
   ASSERT_TRUE(CopyFileA(program.c_str(), exe.c_str(), FALSE)) << "VESK_PROGRAM: " << program;
