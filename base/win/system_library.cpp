@@ -12,7 +12,7 @@ void RestrictLibrarySearch() {
   if (!k) return;
   using SetDefaultDirsFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-  constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32: 7 and updated Vista
+  constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32: 8, updated 7 and Vista
   auto dirs = reinterpret_cast<SetDefaultDirsFn>(
       reinterpret_cast<void*>(GetProcAddress(k, "SetDefaultDllDirectories")));
   if (dirs && dirs(kSearchSystem32)) return;
