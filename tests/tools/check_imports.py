@@ -17,12 +17,9 @@ import subprocess
 import sys
 
 LEVELS = ["95", "98", "2000", "XP", "2003", "Vista"]
-# Libraries Windows always takes from the system folder, before any of our
-# code runs: the known system libraries (KnownDLLs) and what they import
-# themselves (msvcrt), and comctl32, which the manifest takes from the
-# side-by-side store (and shell32 imports on older Windows). Any other is
-# looked for beside the program first, so it is loaded at run time by its
-# full path instead.
+# Libraries Windows always takes from the system folder: the KnownDLLs, what
+# they import (msvcrt, and comctl32 before XP), and comctl32 through the
+# manifest. Any other would be looked for beside the program first.
 SYSTEM_ONLY = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "oleaut32.dll", "msvcrt.dll", "comctl32.dll"}
 # The system version a PE header may ask for at each floor.

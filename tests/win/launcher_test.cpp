@@ -325,8 +325,6 @@ TEST(LauncherPower, ButtonsPassTheirExactLines) {
   auto form = ShownForm(0);
   RecordingShell shell;
   form->Shell = &shell;
-  // Each program by its full path in the system folder, never by the
-  // system's own search, which looks beside the program first.
   const std::string sys = "\"" + Win32ShellPlatform().Folders().system + "\\";
   const std::pair<ui::TStyledButton*, std::string> cases[] = {
       {&form->Button1, sys + "shutdown.exe\" -s -t 0 -f"},
