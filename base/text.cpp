@@ -101,6 +101,12 @@ size_t WholeCharsLength(const std::string& s, size_t max) {
   return i;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  const size_t last = LastCharPos(folder);
+  const bool ends = last != std::string::npos && folder.compare(last, std::string::npos, "\\") == 0;
+  return folder + (ends ? "" : "\\") + name;
+}
+
 std::vector<std::string> WrapToWidth(const std::string& line, int width,
                                      const std::function<int(const std::string&)>& measure) {
   // The end of every character, double-byte aware.

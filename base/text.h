@@ -29,6 +29,10 @@ size_t LastCharPos(const std::string& s);
 // two characters (double-byte aware).
 size_t WholeCharsLength(const std::string& s, size_t max);
 
+// folder\name, with no second backslash where the folder ends in one (the
+// trail byte of a double-byte character is no backslash).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 // Cuts a line into pieces no wider than width, for a page: width(text)
 // measures a piece. Each piece holds as many whole characters as fit, and
 // at least one; the two bytes of a double-byte character stay together. An

@@ -66,9 +66,57 @@ std::uintptr_t ExecuteTool(ShellPlatform& p, void* owner, const std::string& fil
   return instance;
 }
 
+namespace {
+
+bool IsBareName(const std::string& name) {
+  return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
+}
+
+// "X:\..." or "\\server\...": a folder that does not depend on the current
+// drive or folder.
+bool IsAbsoluteFolder(const std::string& f) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (f.size() >= 2 && slash(f[0]) && slash(f[1])) return true;
+  const char letter = static_cast<char>(f.empty() ? 0 : f[0] | 0x20);
+  return f.size() >= 3 && letter >= 'a' && letter <= 'z' && f[1] == ':' && slash(f[2]);
+}
+
+std::string Unquoted(const std::string& s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"' ? s.substr(1, s.size() - 2) : s;
+}
+
+}  // namespace
+
+std::optional<std::string> FindSystemProgram(ShellPlatform& p, const std::string& name) {
+  if (!IsBareName(name)) return std::nullopt;
+  const std::string file = name.find('.') == std::string::npos ? name + ".exe" : name;
+  const ShellPlatform::ProgramFolders f = p.Folders();
+  std::vector<std::string> folders = {f.system, f.windows};
+  for (size_t start = 0, end; start <= f.path.size(); start = end + 1) {
+    end = std::min(f.path.find(';', start), f.path.size());
+    folders.push_back(Unquoted(f.path.substr(start, end - start)));
+  }
+  for (const std::string& folder : folders) {
+    if (!IsAbsoluteFolder(folder)) continue;
+    const std::string path = base::JoinPath(folder, file);
+    if (p.FileExists(path)) return path;
+  }
+  return std::nullopt;
+}
+
+void RunPowerCommand(ShellPlatform& p, const std::string& commandLine) {
+  const size_t blank = commandLine.find(' ');
+  const std::optional<std::string> program = FindSystemProgram(p, commandLine.substr(0, blank));
+  if (!program) return;
+  const std::string arguments = blank == std::string::npos ? "" : commandLine.substr(blank);
+  p.RunCommand("\"" + *program + "\"" + arguments, kShowNormal);
+}
+
 void LaunchCommand(ShellPlatform& p, const std::string& command) {
   SplitCommandText parts = SplitCommand(command);
   std::optional<std::string> file = ExpandEnvPath(p, parts.file);
+  // A path or a shell name ("Shell:::{...}") stays as it is.
+  if (file && IsBareName(*file)) file = FindSystemProgram(p, *file);
   if (!file) {
     ReportRefused(p);
     return;

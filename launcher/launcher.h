@@ -30,6 +30,15 @@ class ShellPlatform {
   virtual void RunPendingMessages() = 0;
   // WinExec(commandLine, show); returns its result.
   virtual unsigned RunCommand(const std::string& commandLine, int show) = 0;
+
+  // Where a bare program name is looked for: GetSystemDirectoryA,
+  // GetWindowsDirectoryA and PATH, each empty when unknown.
+  struct ProgramFolders {
+    std::string system, windows, path;
+  };
+  virtual ProgramFolders Folders() = 0;
+  // Whether path names an existing file (not a folder).
+  virtual bool FileExists(const std::string& path) = 0;
 };
 
 namespace launcher {
@@ -63,9 +72,23 @@ std::optional<std::string> ExpandEnvPath(ShellPlatform& p, const std::string& pa
 std::uintptr_t ExecuteTool(ShellPlatform& p, void* owner, const std::string& file,
                            const std::string& parameters, const std::string& verb);
 
+// The full path of a bare program name (no folder, drive or colon): the
+// first file of that name in the system folder, the Windows folder, then the
+// folders of PATH, with ".exe" added to a name without an extension. Never
+// the program's own folder or the current folder, where the system's own
+// search looks first and anyone may leave a file; relative PATH entries
+// name the current folder too. Nothing when it is found nowhere.
+std::optional<std::string> FindSystemProgram(ShellPlatform& p, const std::string& name);
+
 // The double-click on a catalogue entry: split, expand the file part only,
-// start. A file part too long to expand counts as a refused start.
+// find a bare program name, start. A file part too long to expand, or a
+// program found nowhere, counts as a refused start.
 void LaunchCommand(ShellPlatform& p, const std::string& command);
+
+// A power button: the command line's program found by FindSystemProgram and
+// run by its full path, quoted, with the arguments as they are; nothing is
+// run (and nothing said) when it is found nowhere, as with a missing program.
+void RunPowerCommand(ShellPlatform& p, const std::string& commandLine);
 
 // A list item as the DIALOG list holds it: its name and its attached data.
 struct ListEntry {

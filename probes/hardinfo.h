@@ -82,7 +82,10 @@ class HardInfoPlatform {
   // "ProcessorNameString", opened for reading only.
   virtual TRegistryAnswer ReadProcessorNameValue() = 0;
 
-  // Network.
+  // Network. The NetBIOS requests of one probe come between OpenNetbios and
+  // CloseNetbios, which keep the library loaded (and its state) in between.
+  virtual void OpenNetbios() {}
+  virtual void CloseNetbios() {}
   virtual uint8_t Netbios(TNcb& ncb) = 0;
   virtual bool QueryComputerName(char* buffer, uint32_t& size) = 0;
   virtual int StartSockets(uint16_t version) = 0;  // 0 on success

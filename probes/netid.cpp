@@ -13,6 +13,18 @@ void AppendAddress(std::string& text, const uint8_t* status) {
   text.pop_back();
 }
 
+// Keeps NetBIOS open for the requests of one probe.
+class NetbiosSession {
+ public:
+  explicit NetbiosSession(HardInfoPlatform& p) : p_(p) { p_.OpenNetbios(); }
+  NetbiosSession(const NetbiosSession&) = delete;
+  NetbiosSession& operator=(const NetbiosSession&) = delete;
+  ~NetbiosSession() { p_.CloseNetbios(); }
+
+ private:
+  HardInfoPlatform& p_;
+};
+
 // Balances a successful start-up of Windows Sockets.
 class SocketsSession {
  public:
@@ -35,6 +47,7 @@ std::string GetMACAddress(HardInfoPlatform& p) {
   TOSVersion v;
   const uint32_t platformId = p.QueryVersion(v) ? v.PlatformId : 0;
   std::string text;
+  NetbiosSession netbios(p);
 
   uint8_t lanas[kLanaEnumSize] = {};  // count byte, then the LANA numbers
   {

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "app/win/main.h"
+#include "base/win/system_library.h"
 #include "ui/win/app.h"
 #include "ui/win/late_bound.h"
 
@@ -38,6 +39,7 @@ void InitControls() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  base::RestrictLibrarySearch();  // before COM or anything else loads a library
   ComApartment com;
   InitControls();
   TForm1 form;

@@ -2,10 +2,10 @@
 #include "app/win/main.h"
 #include "launcher/launcher.h"
 
-using launcher::kShowNormal;
+using launcher::RunPowerCommand;
 
-void TForm1::Button1Click(TObject*) { Shell->RunCommand(launcher::kShutdownLine, kShowNormal); }
-void TForm1::Button2Click(TObject*) { Shell->RunCommand(launcher::kRestartLine, kShowNormal); }
-void TForm1::Button3Click(TObject*) { Shell->RunCommand(launcher::kTaskManagerLine, kShowNormal); }
-void TForm1::Button4Click(TObject*) { Shell->RunCommand(launcher::kAdministratorLine, kShowNormal); }
-void TForm1::Button6Click(TObject*) { Shell->RunCommand(launcher::kAutoLogonLine, kShowNormal); }
+void TForm1::Button1Click(TObject*) { RunPowerCommand(*Shell, launcher::kShutdownLine); }
+void TForm1::Button2Click(TObject*) { RunPowerCommand(*Shell, launcher::kRestartLine); }
+void TForm1::Button3Click(TObject*) { RunPowerCommand(*Shell, launcher::kTaskManagerLine); }
+void TForm1::Button4Click(TObject*) { RunPowerCommand(*Shell, launcher::kAdministratorLine); }
+void TForm1::Button6Click(TObject*) { RunPowerCommand(*Shell, launcher::kAutoLogonLine); }

@@ -63,6 +63,33 @@ class Win32Shell final : public ShellPlatform {
   unsigned RunCommand(const std::string& commandLine, int show) override {
     return WinExec(commandLine.c_str(), static_cast<UINT>(show));
   }
+
+  ProgramFolders Folders() override {
+    ProgramFolders f;
+    f.system = Text([](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
+    f.windows = Text([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); });
+    f.path = Text([](char* b, UINT n) { return GetEnvironmentVariableA("PATH", b, n); });
+    return f;
+  }
+
+  bool FileExists(const std::string& path) override {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+ private:
+  // A text that a call writes into a buffer, returning its length, or the
+  // size it needs when the buffer is too small; empty on failure.
+  template <class Call>
+  static std::string Text(Call call) {
+    std::string buf(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const UINT n = call(&buf[0], static_cast<UINT>(buf.size()));
+      if (n < buf.size()) return buf.substr(0, n);
+      buf.assign(n, '\0');  // it may grow again before the next call
+    }
+    return std::string();
+  }
 };
 
 }  // namespace

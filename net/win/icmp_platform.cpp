@@ -1,6 +1,6 @@
 // Winsock 1.1 and icmp.dll behind the echo client's seam.
-#include <windows.h>
-#include <winsock.h>
+#include "base/win/winsock.h"
+
 #include <ipexport.h>
 
 #include <cstddef>
@@ -34,34 +34,38 @@ typedef DWORD(WINAPI* IcmpSendEchoFn)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_I
 
 class Win32Icmp : public IcmpPlatform {
  public:
-  int WsaStartup(std::uint16_t version) override {
-    WSADATA data;
-    return ::WSAStartup(version, &data);
+  int WsaStartup(std::uint16_t version) override { return base::WinsockStartup(version); }
+  void WsaCleanup() override { base::WinsockCleanup(); }
+  std::uint32_t InetAddr(const std::string& text) override {
+    const base::Wsock32 ws;
+    return ws.inetAddr ? ws.inetAddr(text.c_str()) : kNoAddress;
   }
-  void WsaCleanup() override { ::WSACleanup(); }
-  std::uint32_t InetAddr(const std::string& text) override { return ::inet_addr(text.c_str()); }
   std::string InetNtoa(std::uint32_t address) override {
+    const base::Wsock32 ws;
     in_addr a;
     a.s_addr = address;
-    const char* s = ::inet_ntoa(a);
+    const char* s = ws.inetNtoa ? ws.inetNtoa(a) : nullptr;
     return s ? s : "";
   }
   bool GetHostByName(const std::string& name, HostEntry& entry) override {
-    const hostent* h = ::gethostbyname(name.c_str());
+    const base::Wsock32 ws;
+    const hostent* h = ws.getHostByName ? ws.getHostByName(name.c_str()) : nullptr;
     if (!h || !h->h_addr_list || !h->h_addr_list[0] || h->h_length != 4) return false;
     std::memcpy(&entry.FirstAddress, h->h_addr_list[0], 4);
     entry.OfficialName = h->h_name ? h->h_name : "";
     return true;
   }
   bool GetHostByAddr(std::uint32_t address, std::string& officialName) override {
-    const hostent* h = ::gethostbyaddr(reinterpret_cast<const char*>(&address), 4, AF_INET);
+    const base::Wsock32 ws;
+    const hostent* h =
+        ws.getHostByAddr ? ws.getHostByAddr(reinterpret_cast<const char*>(&address), 4, AF_INET) : nullptr;
     if (!h) return false;
     officialName = h->h_name ? h->h_name : "";
     return true;
   }
   int LastError() override { return static_cast<int>(::GetLastError()); }
 
-  Module LoadLib(const char* name) override { return ::LoadLibraryA(name); }
+  Module LoadLib(const char* name) override { return base::LoadSystemLibrary(name); }
   Proc ProcAddress(Module module, const char* name) override {
     return reinterpret_cast<Proc>(::GetProcAddress(static_cast<HMODULE>(module), name));
   }

@@ -1,5 +1,4 @@
-#include <winsock2.h>
-
+#include "base/win/winsock.h"
 #include "probes/win/hardinfo_win.h"
 
 #include <nb30.h>
@@ -36,25 +35,6 @@ const char* const kProcessorKey = "Hardware\\Description\\System\\CentralProcess
 
 namespace {
 
-// "kernel32" loaded for one look-up and freed on every path.
-class Kernel32 {
- public:
-  Kernel32() : h_(LoadLibraryA("kernel32")) {}
-  Kernel32(const Kernel32&) = delete;
-  Kernel32& operator=(const Kernel32&) = delete;
-  ~Kernel32() {
-    if (h_) FreeLibrary(h_);
-  }
-  template <typename Fn>
-  Fn Find(const char* name) const {
-    if (!h_) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(h_, name)));
-  }
-
- private:
-  HMODULE h_;
-};
-
 class RegKey {
  public:
   explicit RegKey(HKEY h) : h_(h) {}
@@ -70,7 +50,7 @@ class RegKey {
 }  // namespace
 
 bool QueryVersionEx(OSVERSIONINFOEXA& record) {
-  Kernel32 k;
+  const base::SystemLibrary k("kernel32.dll");
   auto fn = k.Find<BOOL(WINAPI*)(OSVERSIONINFOA*)>("GetVersionExA");
   if (!fn) return false;
   OSVERSIONINFOEXA local;
@@ -82,7 +62,7 @@ bool QueryVersionEx(OSVERSIONINFOEXA& record) {
 }
 
 bool QueryNativeSystemInfo(SYSTEM_INFO& record) {
-  Kernel32 k;
+  const base::SystemLibrary k("kernel32.dll");
   auto fn = k.Find<void(WINAPI*)(SYSTEM_INFO*)>("GetNativeSystemInfo");
   if (!fn) return false;
   SYSTEM_INFO local;
@@ -93,7 +73,7 @@ bool QueryNativeSystemInfo(SYSTEM_INFO& record) {
 }
 
 DWORD QueryProductInfo(DWORD major, DWORD minor, DWORD spMajor, DWORD spMinor) {
-  Kernel32 k;
+  const base::SystemLibrary k("kernel32.dll");
   auto fn = k.Find<BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*)>("GetProductInfo");
   DWORD code = 0;
   if (fn) fn(major, minor, spMajor, spMinor, &code);  // the code alone counts
@@ -235,7 +215,13 @@ TRegistryAnswer Win32HardInfo::ReadProcessorNameValue() {
   return a;
 }
 
+void Win32HardInfo::OpenNetbios() { netapi_ = std::make_unique<base::SystemLibrary>("netapi32.dll"); }
+void Win32HardInfo::CloseNetbios() { netapi_.reset(); }
+
 uint8_t Win32HardInfo::Netbios(TNcb& b) {
+  const base::SystemLibrary netapi("netapi32.dll");
+  const auto netbios = netapi.Find<UCHAR(APIENTRY*)(PNCB)>("Netbios");
+  if (!netbios) return NRC_SYSTEM;
   NCB n;
   std::memset(&n, 0, sizeof n);
   n.ncb_command = b.Command;
@@ -243,7 +229,7 @@ uint8_t Win32HardInfo::Netbios(TNcb& b) {
   n.ncb_length = b.Length;
   std::memcpy(n.ncb_callname, b.CallName, sizeof n.ncb_callname);
   n.ncb_lana_num = b.LanaNum;
-  return ::Netbios(&n);
+  return netbios(&n);
 }
 
 bool Win32HardInfo::QueryComputerName(char* buffer, uint32_t& size) {
@@ -253,15 +239,12 @@ bool Win32HardInfo::QueryComputerName(char* buffer, uint32_t& size) {
   return ok != FALSE;
 }
 
-int Win32HardInfo::StartSockets(uint16_t version) {
-  WSADATA data;
-  return WSAStartup(version, &data);
-}
-
-void Win32HardInfo::StopSockets() { WSACleanup(); }
+int Win32HardInfo::StartSockets(uint16_t version) { return base::WinsockStartup(version); }
+void Win32HardInfo::StopSockets() { base::WinsockCleanup(); }
 
 bool Win32HardInfo::ResolveHost(const std::string& name, std::array<uint8_t, 4>& address) {
-  const hostent* h = gethostbyname(name.c_str());
+  const base::Wsock32 ws;
+  const hostent* h = ws.getHostByName ? ws.getHostByName(name.c_str()) : nullptr;
   if (!h || h->h_addrtype != AF_INET || h->h_length < 4 || !h->h_addr_list || !h->h_addr_list[0])
     return false;
   std::memcpy(address.data(), h->h_addr_list[0], 4);

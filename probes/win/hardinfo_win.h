@@ -3,11 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+#include "base/win/system_library.h"
 #include "probes/hardinfo.h"
 
 namespace hardinfo {
 
-// Run-time look-ups in "kernel32", loaded and freed on every call. Each leaves
+// Run-time look-ups in kernel32, loaded and freed on every call. Each leaves
 // the caller's record untouched when the function is missing or fails.
 bool QueryVersionEx(OSVERSIONINFOEXA& record);
 bool QueryNativeSystemInfo(SYSTEM_INFO& record);
@@ -34,11 +37,16 @@ class Win32HardInfo : public HardInfoPlatform {
   void SleepMs(uint32_t ms) override;
   TRegistryAnswer ReadProcessorNameValue() override;
 
+  void OpenNetbios() override;
+  void CloseNetbios() override;
   uint8_t Netbios(TNcb& ncb) override;
   bool QueryComputerName(char* buffer, uint32_t& size) override;
   int StartSockets(uint16_t version) override;
   void StopSockets() override;
   bool ResolveHost(const std::string& name, std::array<uint8_t, 4>& address) override;
+
+ private:
+  std::unique_ptr<base::SystemLibrary> netapi_;  // between OpenNetbios and CloseNetbios
 };
 
 }  // namespace hardinfo

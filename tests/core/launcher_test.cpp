@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "launcher/catalogue.h"
 
@@ -60,10 +61,15 @@ class FakeShell : public ShellPlatform {
     calls.push_back("pump");
     ++pumps;
   }
-  unsigned RunCommand(const std::string&, int) override {
-    ADD_FAILURE() << "the launcher never runs command lines";
-    return 0;
+  std::vector<std::string> commands;
+  unsigned RunCommand(const std::string& line, int) override {
+    commands.push_back(line);
+    return 33;
   }
+  ProgramFolders folders = {"C:\\Windows\\System32", "C:\\Windows", ""};
+  std::set<std::string> files;
+  ProgramFolders Folders() override { return folders; }
+  bool FileExists(const std::string& path) override { return files.count(path) > 0; }
 
  private:
   std::string Expand(const std::string& s) const {
@@ -196,6 +202,28 @@ TEST(LauncherLaunch, ExpandsOnlyTheFilePart) {
   EXPECT_EQ("", sh.starts[0].verb);
   EXPECT_EQ("C:\\Windows\\notepad.exe", sh.starts[1].file);
   EXPECT_EQ("%SystemRoot%\\win.ini", sh.starts[1].parameters);
+}
+
+TEST(LauncherLaunch, BareProgramsComeFromTheSystemFoldersOnly) {
+  FakeShell sh;
+  // System folder, Windows folder, then the absolute folders of PATH: a
+  // relative one (".", "tools", "C:") names the current folder.
+  sh.folders.path = ".;tools;\"D:\\Quoted\\\";C:;\\\\srv\\share\\";
+  sh.files = {"C:\\Windows\\taskmgr.exe", "C:\\Windows\\System32\\taskmgr.exe", "C:\\Windows\\net.exe",
+              "tools\\shutdown.exe", "D:\\Quoted\\shutdown.exe", "C:control.exe", "\\\\srv\\share\\control.exe"};
+  for (const char* line : {launcher::kTaskManagerLine, launcher::kAdministratorLine, launcher::kShutdownLine,
+                           launcher::kAutoLogonLine})
+    launcher::RunPowerCommand(sh, line);
+  sh.files.clear();  // found nowhere: the power line runs nothing and says nothing, the row is refused
+  launcher::RunPowerCommand(sh, launcher::kAutoLogonLine);
+  LaunchCommand(sh, Row(40));
+  EXPECT_EQ((std::vector<std::string>{"\"C:\\Windows\\System32\\taskmgr.exe\"",
+                                      "\"C:\\Windows\\net.exe\" user administrator /active:yes",
+                                      "\"D:\\Quoted\\shutdown.exe\" -s -t 0 -f",
+                                      "\"\\\\srv\\share\\control.exe\" userpasswords2"}),
+            sh.commands);
+  EXPECT_TRUE(sh.starts.empty());
+  EXPECT_EQ(1u, sh.boxes.size());
 }
 
 TEST(LauncherLaunch, OverlongFilePartIsARefusedStart) {

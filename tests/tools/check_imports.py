@@ -8,7 +8,8 @@ PE header asks for a newer system than FLOOR. Each level in the table is
 checked against the export lists in DATA_DIR/exports/ as well. It also
 holds the shipped file to its hardening: randomised base, no-execute data,
 terminal-server aware (and high-entropy addresses on x64), and no debug
-sections, only a link to the separate debug file.
+sections, only a link to the separate debug file; and it fails on an
+imported library that Windows would look for beside the program.
 """
 import os
 import re
@@ -16,6 +17,11 @@ import subprocess
 import sys
 
 LEVELS = ["95", "98", "2000", "XP", "2003", "Vista"]
+# Libraries Windows always takes from the system folder: the KnownDLLs, what
+# they import (msvcrt, and comctl32 before XP), and comctl32 through the
+# manifest. Any other would be looked for beside the program first.
+SYSTEM_ONLY = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+               "oleaut32.dll", "msvcrt.dll", "comctl32.dll"}
 # The system version a PE header may ask for at each floor.
 HEADER_VERSION = {"95": (4, 0), "2003": (5, 2)}
 
@@ -94,6 +100,10 @@ def main():
     debug = [n for n in header["sections"] if n.startswith(".debug")]
     if debug or ".gnu_debuglink" not in header["sections"]:
         problems.append(f"debug sections {debug} shipped, or no link to the debug file")
+
+    for dll in sorted({d for d, _ in found} - SYSTEM_ONLY):
+        problems.append(f"{dll}: imported, so Windows would take a file of that name beside the program; "
+                        "load it from the system folder at run time")
 
     lists = {}
     for dll, name in found:

@@ -190,8 +190,9 @@ std::string Workspace::RunChild(const std::string& filter, const std::string& qu
       "ln -s ../drive_c prefix/dosdevices/c:\nln -s / prefix/dosdevices/z:\n"
       "export WINEPREFIX=\"$PWD/prefix\" CUPS_SERVER='" + sock_ + "' " + kCupsChildFlag + "=1 " +
           kCupsQueueVar + "=" + queue + "\n"
-      // A crash must end the child, not wait in a debugger.
-      "export WINEDLLOVERRIDES=\"${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winedbg.exe=d\"\n"
+      // This process's overrides, as it may have changed them; a crash must
+      // end the child, not wait in a debugger.
+      "export WINEDLLOVERRIDES=\"" + EnvVar("WINEDLLOVERRIDES") + ";winedbg.exe=d\"\n"
       "rc=0\ntimeout " + std::to_string(seconds) + " '" + loader + "' '" + UnixPath(exe) +
           "' --gtest_filter=" + filter + " || rc=$?\n"
       "wineserver -w\nexit $rc\n",

@@ -36,6 +36,8 @@ class RecordingShell : public ShellPlatform {
     commands.emplace_back(line, show);
     return 33;
   }
+  ProgramFolders Folders() override { return Win32ShellPlatform().Folders(); }
+  bool FileExists(const std::string& path) override { return Win32ShellPlatform().FileExists(path); }
 };
 
 std::string SystemFolder() {
@@ -262,6 +264,8 @@ TEST(LauncherDoubleClick, SplitCommandReachesTheShell) {
        "/name Microsoft.RegionalAndLanguageOptions /page /p:\"keyboard"},
       {"Windows ヘルプとサポート", "Shell:::{2559a1f1-21d7-11d4-bdaf-00c04f60b9f0}", ""},
       {"ClearType テキストチューナー", SystemFolder() + "cttune.exe", ""},
+      {"Windows ネットワーク診断", Win32ShellPlatform().Folders().system + "\\Rundll32.exe",
+       "ndfapi,NdfRunDllDiagnoseIncident"},
   };
   for (const auto& c : cases) {
     const int i = IndexOf(form->ListBox1, c.name);
@@ -321,12 +325,13 @@ TEST(LauncherPower, ButtonsPassTheirExactLines) {
   auto form = ShownForm(0);
   RecordingShell shell;
   form->Shell = &shell;
-  const std::pair<ui::TStyledButton*, const char*> cases[] = {
-      {&form->Button1, "shutdown -s -t 0 -f"},
-      {&form->Button2, "shutdown -r -t 0 -f"},
-      {&form->Button4, "net user administrator /active:yes"},
-      {&form->Button6, "control userpasswords2"},
-      {&form->Button3, "taskmgr"},
+  const std::string sys = "\"" + Win32ShellPlatform().Folders().system + "\\";
+  const std::pair<ui::TStyledButton*, std::string> cases[] = {
+      {&form->Button1, sys + "shutdown.exe\" -s -t 0 -f"},
+      {&form->Button2, sys + "shutdown.exe\" -r -t 0 -f"},
+      {&form->Button4, sys + "net.exe\" user administrator /active:yes"},
+      {&form->Button6, sys + "control.exe\" userpasswords2"},
+      {&form->Button3, sys + "taskmgr.exe\""},
   };
   for (const auto& c : cases) {
     shell.commands.clear();

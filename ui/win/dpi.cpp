@@ -1,7 +1,6 @@
 #include "ui/win/dpi.h"
 
-#include <string>
-
+#include "base/win/system_library.h"
 #include "ui/win/gdi.h"
 #include "ui/win/late_bound.h"
 
@@ -15,10 +14,7 @@ using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 // stays loaded: a window may move to another monitor at any time.
 MonitorDpiFn MonitorDpi() {
   static const MonitorDpiFn fn = []() -> MonitorDpiFn {
-    char dir[MAX_PATH] = {0};
-    const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    HMODULE lib = LoadLibraryA((std::string(dir, n) + "\\shcore.dll").c_str());
+    HMODULE lib = base::LoadSystemLibrary("shcore.dll");
     return lib ? reinterpret_cast<MonitorDpiFn>(reinterpret_cast<void*>(GetProcAddress(lib, "GetDpiForMonitor")))
                : nullptr;
   }();

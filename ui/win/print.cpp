@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "base/text.h"
+#include "base/win/system_library.h"
 #include "ui/win/gdi.h"
 
 namespace ui {
@@ -140,12 +141,9 @@ std::string DefaultPrinterName() {
   char name[1024] = {};
   DWORD size = sizeof name;
   using GetDefaultPrinterFn = BOOL(WINAPI*)(LPSTR, LPDWORD);
-  if (HMODULE spool = LoadLibraryA("winspool.drv")) {
-    auto fn = reinterpret_cast<GetDefaultPrinterFn>(
-        reinterpret_cast<void*>(GetProcAddress(spool, "GetDefaultPrinterA")));
-    BOOL ok = fn ? fn(name, &size) : FALSE;
-    FreeLibrary(spool);
-    if (fn) return ok ? name : "";
+  {
+    const base::SystemLibrary spool("winspool.drv");
+    if (auto fn = spool.Find<GetDefaultPrinterFn>("GetDefaultPrinterA")) return fn(name, &size) ? name : "";
   }
   GetProfileStringA("windows", "device", "", name, sizeof name);
   std::string device = name;

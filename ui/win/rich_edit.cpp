@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "base/win/system_library.h"
 #include "ui/win/app.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ static_assert(sizeof(CHARFORMATA) == 60 && sizeof(GETTEXTLENGTHEX) == 8, "");
 static_assert(sizeof(GETTEXTEX) == (sizeof(void*) == 8 ? 28 : 20), "");  // packed by 4
 
 void TRichEdit::Create(TControl* parent) {
-  static HMODULE lib = LoadLibraryA("riched20.dll");  // the class lives as long as the process
+  static HMODULE lib = base::LoadSystemLibrary("riched20.dll");  // the class lives as long as the process
   if (!lib) {  // the rest of the form goes on without it
     ShowErrorBox("riched20.dll を読み込めません");
     return;
