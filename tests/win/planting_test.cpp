@@ -39,13 +39,13 @@ std::string EndTaskManager(DWORD parent) {
   char path[MAX_PATH] = {};
   DWORD n = MAX_PATH;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  for (BOOL ok = Process32First(snap, &e); ok && !path[0]; ok = Process32Next(snap, &e)) {
-    if (e.th32ParentProcessID != parent || lstrcmpiA(e.szExeFile, "taskmgr.exe")) continue;
-    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, e.th32ProcessID);
-    QueryFullProcessImageNameA(p, 0, path, &n);
-    TerminateProcess(p, 0);
-    CloseHandle(p);
-  }
+  for (BOOL ok = Process32First(snap, &e); ok && !path[0]; ok = Process32Next(snap, &e))
+    if (e.th32ParentProcessID == parent && !lstrcmpiA(e.szExeFile, "taskmgr.exe")) {
+      HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, e.th32ProcessID);
+      QueryFullProcessImageNameA(p, 0, path, &n);
+      TerminateProcess(p, 0);
+      CloseHandle(p);
+    }
   CloseHandle(snap);
   return path;
 }
@@ -84,9 +84,8 @@ void Drive(DWORD pid) {
   char sys[MAX_PATH] = {}, wow[MAX_PATH] = {};
   GetSystemDirectoryA(sys, MAX_PATH);
   GetSystemWow64DirectoryA(wow, MAX_PATH);
-  EXPECT_TRUE(!lstrcmpiA(started.c_str(), (std::string(sys) + "\\taskmgr.exe").c_str()) ||
-              !lstrcmpiA(started.c_str(), (std::string(wow) + "\\taskmgr.exe").c_str()))
-      << started;
+  EXPECT_TRUE(!lstrcmpiA(started.c_str(), lstrcatA(sys, "\\taskmgr.exe")) ||
+              !lstrcmpiA(started.c_str(), lstrcatA(wow, "\\taskmgr.exe"))) << started;
   PostMessageA(form, WM_CLOSE, 0, 0);
 }
 
