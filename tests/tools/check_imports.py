@@ -5,11 +5,8 @@ Holds the program to the oldest Windows it must start on. Fails when the
 executable imports a function that DATA_DIR/table.txt does not list, one
 whose level there is younger than FLOOR, an import by ordinal, or when its
 PE header asks for a newer system than FLOOR. Each level in the table is
-checked against the export lists in DATA_DIR/exports/ as well. It also
-holds the shipped file to its hardening: randomised base, no-execute data,
-terminal-server aware (and high-entropy addresses on x64), and no debug
-sections, only a link to the separate debug file; and it fails on an
-imported library that Windows would look for beside the program.
+checked against the export lists in DATA_DIR/exports/ as well; so are the
+file's hardening flags, its debug link and where its libraries come from.
 """
 import os
 import re
@@ -29,9 +26,9 @@ HEADER_VERSION = {"95": (4, 0), "2003": (5, 2)}
 def imports_of(objdump, exe):
     text = subprocess.run([objdump, "-p", "-h", exe], check=True, capture_output=True, text=True).stdout
     arch = "x86_64" if re.search(r"^Magic\s+020b", text, re.M) else "i386"
-    header = {k: int(v) for k, v in re.findall(r"^(Major\w+Version|Minor\w+Version)\s+(\d+)", text, re.M)}
-    header["DllCharacteristics"] = int(re.search(r"^DllCharacteristics\s+([0-9a-f]+)", text, re.M).group(1), 16)
-    header["sections"] = re.findall(r"^\s*\d+\s+(\.\S+)\s+[0-9a-f]{8}", text, re.M)
+    versions = {k: int(v) for k, v in re.findall(r"^(Major\w+Version|Minor\w+Version)\s+(\d+)", text, re.M)}
+    versions["DllCharacteristics"] = int(re.search(r"^DllCharacteristics\s+([0-9a-f]+)", text, re.M).group(1), 16)
+    versions["sections"] = re.findall(r"^\s*\d+\s+(\.\S+)\s+[0-9a-f]{8}", text, re.M)
     found, dll = [], None
     for line in text.splitlines():
         m = re.match(r"\s*DLL Name: (\S+)", line)
@@ -43,7 +40,7 @@ def imports_of(objdump, exe):
             found.append((dll, m.group(1)))
         elif dll and re.match(r"\t[0-9a-f]+\t\s*\d+\s*$", line):
             found.append((dll, "<ordinal>"))
-    return arch, header, found
+    return arch, versions, found
 
 
 def read_table(path):
@@ -83,22 +80,22 @@ def read_exports(folder, dll, arch):
 
 def main():
     objdump, exe, floor, data = sys.argv[1:5]
-    arch, header, found = imports_of(objdump, exe)
+    arch, versions, found = imports_of(objdump, exe)
     table = read_table(os.path.join(data, "table.txt"))
     problems = []
 
     want = HEADER_VERSION[floor]
     for kind in ("OSystem", "Subsystem"):
-        got = (header.get(f"Major{kind}Version", 99), header.get(f"Minor{kind}Version", 99))
+        got = (versions.get(f"Major{kind}Version", 99), versions.get(f"Minor{kind}Version", 99))
         if got > want:
             problems.append(f"the PE header asks for {kind} version {got[0]}.{got[1]}, newer than {want[0]}.{want[1]}")
 
     # DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE; HIGH_ENTROPY_VA on x64.
     flags = 0x8140 | (0x20 if arch == "x86_64" else 0)
-    if header["DllCharacteristics"] & flags != flags:
-        problems.append(f"DllCharacteristics {header['DllCharacteristics']:04x} lacks {flags:04x}")
-    debug = [n for n in header["sections"] if n.startswith(".debug")]
-    if debug or ".gnu_debuglink" not in header["sections"]:
+    if versions["DllCharacteristics"] & flags != flags:
+        problems.append(f"DllCharacteristics {versions['DllCharacteristics']:04x} lacks {flags:04x}")
+    debug = [n for n in versions["sections"] if n.startswith(".debug")]
+    if debug or ".gnu_debuglink" not in versions["sections"]:
         problems.append(f"debug sections {debug} shipped, or no link to the debug file")
 
     for dll in sorted({d for d, _ in found} - SYSTEM_ONLY):

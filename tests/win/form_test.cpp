@@ -35,9 +35,7 @@ LOGFONTA FontOf(HWND h) {
 // While it lives, a window of class cls that this thread creates is refused
 // (proc null) or runs proc in front of its own, as on an older system.
 struct OlderSystem {
-  OlderSystem(const char* c, WNDPROC p) : hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {
-    cls = c, proc = p;
-  }
+  OlderSystem(const char* c, WNDPROC p) { cls = c, proc = p; }
   ~OlderSystem() { UnhookWindowsHookEx(hook_); }
   static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
     const char* c = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(l)->lpcs->lpszClass : nullptr;
@@ -50,7 +48,7 @@ struct OlderSystem {
   }
   static inline const char* cls;
   static inline WNDPROC proc, next;  // next: where proc passes messages on
-  HHOOK hook_;
+  HHOOK hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 };
 
 // Common controls before 4.71: an up-down without the 32-bit range.
