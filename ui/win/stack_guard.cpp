@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "ui/win/late_bound.h"
+
 extern "C" {
 
 std::uintptr_t __stack_chk_guard = 0x2A4B5C6D;  // replaced before any of our code runs
@@ -38,11 +40,7 @@ std::uintptr_t RunVariableSeed() {
 __attribute__((no_stack_protector)) void SeedStackGuard() {
   std::uintptr_t guard = 0;
   // RtlGenRandom, exported by name as SystemFunction036 (XP and later).
-  using GenRandom = BOOLEAN(WINAPI*)(void*, ULONG);
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  auto gen = advapi ? reinterpret_cast<GenRandom>(reinterpret_cast<void*>(
-                          GetProcAddress(advapi, "SystemFunction036")))
-                    : nullptr;
+  auto gen = ui::LateBound<BOOLEAN(WINAPI*)(void*, ULONG)>("advapi32.dll", "SystemFunction036");
   if (!gen || !gen(&guard, sizeof guard)) guard = RunVariableSeed();
   // A zero byte first: a string copy that runs over the guard stops there.
   __stack_chk_guard = guard & ~static_cast<std::uintptr_t>(0xFF);
