@@ -84,8 +84,8 @@ void Drive(DWORD pid) {
   char sys[MAX_PATH] = {}, wow[MAX_PATH] = {};
   GetSystemDirectoryA(sys, MAX_PATH);
   GetSystemWow64DirectoryA(wow, MAX_PATH);
-  EXPECT_TRUE(!lstrcmpiA(started.c_str(), lstrcatA(sys, "\\taskmgr.exe")) ||
-              !lstrcmpiA(started.c_str(), lstrcatA(wow, "\\taskmgr.exe"))) << started;
+  EXPECT_TRUE(!lstrcmpiA(started.c_str(), (std::string(sys) + "\\taskmgr.exe").c_str()) ||
+              !lstrcmpiA(started.c_str(), (std::string(wow) + "\\taskmgr.exe").c_str())) << started;
   PostMessageA(form, WM_CLOSE, 0, 0);
 }
 
