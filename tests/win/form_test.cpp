@@ -656,11 +656,10 @@ TEST(FormErrorBox, EscapingErrorsShowTheirMessageAndTheProgramGoesOn) {
   dir.Write("VeskInfo.txt", "read me");
   CurrentDir cd(dir.Path());
   FakeHardInfo probes;
-  std::unique_ptr<TForm1> form;
-  {
+  std::unique_ptr<TForm1> form = [] {
     OlderSystem without("RichEdit20A", nullptr);
-    form = MakeForm();
-  }
+    return MakeForm();
+  }();
   form->HardInfo = &probes;
   form->Show();
   form->RichEdit1.AppendLine("127.0.0.1:");
