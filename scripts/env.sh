@@ -9,15 +9,34 @@ export WINEDEBUG=${WINEDEBUG:--all}
 WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine
 
+# Whether Wine's 32-bit loader starts: not on a kernel that runs no 32-bit
+# programs, unless a handler for them is registered (scripts/setup-i386.sh).
+starts_i386() { "$WINE32" --version >/dev/null 2>&1; }
+
+# A prefix first made while 32-bit programs could not start stays broken for
+# them ("could not load kernel32.dll"), so each prefix records that its
+# 32-bit half starts, and one without that record is checked, and made
+# again, once they can.
+record_i386() {
+  starts_i386 && "$WINE32" cmd /c exit </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.vesk-i386"
+}
+broken_i386() { [ ! -f "$WINEPREFIX/.vesk-i386" ] && starts_i386 && ! record_i386; }
+
 # Creates the prefix once; later runs reuse it.
 ensure_prefix() {
   mkdir -p "$build"
   (
     flock 9
+    if [ -f "$WINEPREFIX/system.reg" ] && broken_i386; then
+      echo "making Wine prefix $WINEPREFIX again: its 32-bit half does not start"
+      wineserver -k 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "creating Wine prefix $WINEPREFIX"
       "$WINE64" wineboot -i >/dev/null 2>&1 || true
       wineserver -w
+      record_i386 || true
     fi
     if [ ! -f "$WINEPREFIX/.vesk-settings" ]; then
       # Unmanaged windows: without a window manager, hiding a managed window
@@ -51,8 +70,9 @@ use_dpi_prefix() { # dpi
   export WINEPREFIX=$build/wineprefix-dpi$dpi
   (
     flock 9
-    if [ ! "$WINEPREFIX/.vesk-dpi" -nt "$base/.vesk-fonts" ]; then
+    if [ ! "$WINEPREFIX/.vesk-dpi" -nt "$base/.vesk-fonts" ] || broken_i386; then
       echo "creating Wine prefix $WINEPREFIX"
+      wineserver -k 2>/dev/null || true
       rm -rf "$WINEPREFIX"
       mkdir -p "$WINEPREFIX/dosdevices"
       cp "$base"/*.reg "$base/.update-timestamp" "$WINEPREFIX/"
@@ -61,6 +81,7 @@ use_dpi_prefix() { # dpi
       ln -s / "$WINEPREFIX/dosdevices/z:"
       "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 &&
         wineserver -w && touch "$WINEPREFIX/.vesk-dpi"
+      record_i386 || true
     fi
   ) 9>"$build/.wineprefix.lock"
 }

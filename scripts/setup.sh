@@ -30,3 +30,6 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen >/dev/null
 fi
+
+# Wine's x86 loader on a kernel that runs no 32-bit programs.
+"$(dirname "$0")/setup-i386.sh"

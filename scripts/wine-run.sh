@@ -15,5 +15,11 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 rc=0
 "$loader" "$@" >"$log" 2>&1 </dev/null || rc=$?
+if [ $rc -ne 0 ] && [ "$bits" = 32 ] && ! starts_i386; then
+  # Told apart from a program's own exit code 77 by this first line.
+  echo "wine-run: skipped: Wine's 32-bit loader does not start here" \
+       "($(head -c 200 "$log" | head -1)); scripts/setup-i386.sh registers a handler for it"
+  exit 77
+fi
 cat "$log"
 exit $rc

@@ -16,6 +16,11 @@ void Pump(int ms) {
   } while (static_cast<int>(end - GetTickCount()) > 0);
 }
 
+bool PumpUntil(const std::function<bool()>& done, int ms) {
+  for (DWORD start = GetTickCount(); !done() && static_cast<int>(GetTickCount() - start) < ms;) Pump(10);
+  return done();
+}
+
 void ShowWithoutFormShow(TForm1& form) {
   form.CenterOnDesktop();
   ShowWindow(form.Handle(), SW_SHOW);

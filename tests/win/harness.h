@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +18,11 @@ std::unique_ptr<TForm1> MakeForm();
 
 // Runs window messages for about ms milliseconds.
 void Pump(int ms);
+
+// Runs window messages until done() holds, for at most ms; returns done().
+// For what comes in its own time (timers, input, the pointer), which a
+// loaded or emulated machine may deliver late.
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000);
 
 // A form with a fake-free, instant identity sequence is test-specific; this
 // shows the form with FormShow skipped (controls as designed).

@@ -141,12 +141,15 @@ Report RunInOwnPrefix(const std::string& version, std::string& why) {
   const std::string alt = prefix + "-" + version;
   const std::string loader = Bits() == "64" ? "/usr/lib/wine/wine64" : "/usr/lib/wine/wine";
   std::ostringstream sh;
-  sh << "alt='" << alt << "'\n"
-     << "(\n  flock 9\n  if [ ! -f \"$alt/.vesk-version\" ]; then\n"
+  // Made again when its 32-bit half, checked once, does not start.
+  sh << "alt='" << alt << "'\nw32() { WINEPREFIX=\"$alt\" /usr/lib/wine/wine \"$@\" >/dev/null 2>&1; }\n"
+     << "(\n  flock 9\n  if [ ! -f \"$alt/.vesk-version\" ] || { [ ! -f \"$alt/.vesk-i386\" ] && w32 --version &&"
+     << " ! w32 cmd /c exit; }; then\n    WINEPREFIX=\"$alt\" wineserver -k; rm -rf \"$alt\"\n"
      << "    WINEPREFIX=\"$alt\" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1\n"
      << "    WINEPREFIX=\"$alt\" /usr/lib/wine/wine64 winecfg -v " << version << " >/dev/null 2>&1\n"
      << "    WINEPREFIX=\"$alt\" wineserver -w\n"
      << "    echo " << version << " > \"$alt/.vesk-version\"\n  fi\n"
+     << "  [ -f \"$alt/.vesk-i386\" ] || ! w32 cmd /c exit || touch \"$alt/.vesk-i386\"\n"
      << ") 9>\"$alt.lock\"\n"
      << "WINEPREFIX=\"$alt\" " << kReportVariable << "='" << report << "' " << loader << " '"
      << UnixPath(exe) << "' " << kChildFilter << " >/dev/null 2>&1\n"

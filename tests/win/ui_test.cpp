@@ -293,11 +293,9 @@ TEST_F(UiForm, HotTrackingEndsWhenThePointerLeaves) {
   GetWindowRect(told.Handle(), &r);
   GetWindowRect(form->Handle(), &f);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  Pump(150);
-  EXPECT_TRUE(told.Hot());
+  EXPECT_TRUE(PumpUntil([&] { return told.Hot(); }));
   SetCursorPos(f.right + 20, f.bottom + 20);
-  Pump(400);
-  EXPECT_FALSE(told.Hot());
+  EXPECT_TRUE(PumpUntil([&] { return !told.Hot(); }));
 
   NoLeaveNotice untold;
   untold.At(20, 200, 100, 30);
@@ -305,8 +303,7 @@ TEST_F(UiForm, HotTrackingEndsWhenThePointerLeaves) {
   SetCursorPos(0, 0);
   SendMessageA(untold.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_TRUE(untold.Hot());
-  Pump(400);
-  EXPECT_FALSE(untold.Hot());
+  EXPECT_TRUE(PumpUntil([&] { return !untold.Hot(); }));
   form.reset();  // the windows go before the button they hold
 }
 
@@ -342,8 +339,7 @@ TEST_F(UiForm, ErrorsInRoutedMessagesReachTheErrorBoxAndHandlesAreCleared) {
     thrown = true;
     throw std::runtime_error("timer failed");
   };
-  Pump(900);
-  ASSERT_FALSE(boxes.Boxes().empty());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
   EXPECT_EQ("timer failed.", boxes.Boxes()[0].text);
   EXPECT_TRUE(IsWindowVisible(form->Handle())) << "the program goes on";
 
