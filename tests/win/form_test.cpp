@@ -57,15 +57,13 @@ LRESULT CALLBACK UpDownBefore471(HWND h, UINT m, WPARAM w, LPARAM l) {
   return CallWindowProcA(OlderSystem::next, h, m, w, l);
 }
 
-// The work area of the monitor the window is on.
 RECT WorkAreaOf(HWND h) {
   MONITORINFO mi = {sizeof mi, {}, {}, 0};
   GetMonitorInfoA(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &mi);
   return mi.rcWork;
 }
 
-// A list box that counts its items longer than their texts, as one may on a
-// double-byte system.
+// Item lengths longer than the texts, as a double-byte system may answer.
 LRESULT CALLBACK LongerLengths(HWND h, UINT m, WPARAM w, LPARAM l) {
   const LRESULT r = CallWindowProcA(OlderSystem::next, h, m, w, l);
   return m == LB_GETTEXTLEN && r >= 0 ? r + 3 : r;
@@ -165,13 +163,14 @@ TEST_F(FormTest, WindowClassCaptionClientSizeAndPlace) {
   EXPECT_TRUE(style & WS_MAXIMIZEBOX);
   EXPECT_TRUE(ex & WS_EX_APPWINDOW);
   EXPECT_EQ(nullptr, GetWindow(h, GW_OWNER));
-  // Centred on its monitor's work area, never above or left of it.
+  // Centred on the desktop, never above or left of it.
   RECT wr, a = WorkAreaOf(h);
   GetWindowRect(h, &wr);
-  EXPECT_GE(wr.left, a.left);
-  EXPECT_GE(wr.top, a.top);
-  EXPECT_NEAR((a.left + a.right) / 2, (wr.left + wr.right) / 2, 1);
-  EXPECT_NEAR((a.top + a.bottom) / 2, (wr.top + wr.bottom) / 2, 1);
+  const int dx = a.left, dw = a.right - a.left, dy = a.top, dh = a.bottom - a.top;
+  EXPECT_GE(wr.left, dx);
+  EXPECT_GE(wr.top, dy);
+  EXPECT_NEAR(dx + dw / 2, (wr.left + wr.right) / 2, 1);
+  EXPECT_NEAR(dy + dh / 2, (wr.top + wr.bottom) / 2, 1);
   LOGFONTA lf = FontOf(h);
   EXPECT_STREQ("Tahoma", lf.lfFaceName);
   EXPECT_EQ(-11, lf.lfHeight);
@@ -281,11 +280,9 @@ TEST_F(FormTest, ListsComboAndEditsAreSetUpAsDesigned) {
   EXPECT_EQ(15, SendMessageA(form->ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
   EXPECT_FALSE(GetWindowLongA(form->ListBox1.Handle(), GWL_STYLE) & LBS_SORT);
   const std::string first = form->ListBox1.Item(0);
-  ASSERT_FALSE(first.empty());
   OlderSystem::next = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       form->ListBox1.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LongerLengths)));
   EXPECT_EQ(first, form->ListBox1.Item(0)) << "no NULs past the text";
-  SetWindowLongPtrA(form->ListBox1.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OlderSystem::next));
 
   EXPECT_FALSE(form->N4.Enabled());
   for (ui::TNumEdit* n : {&form->N1, &form->N2, &form->N3, &form->N4}) {
@@ -495,15 +492,14 @@ TEST(DpiForm, EveryDesignValueFollowsTheDisplayScale) {
   std::unique_ptr<TForm1> form = MakeForm();
   ShowWithoutFormShow(*form);
   HWND h = form->Handle();
-  RECT wr, a = WorkAreaOf(h);
-  GetWindowRect(h, &wr);
-  EXPECT_TRUE(wr.left >= a.left && wr.top >= a.top && wr.right <= a.right && wr.bottom <= a.bottom);
+  RECT wr, a = WorkAreaOf(h), both;
+  EXPECT_TRUE(GetWindowRect(h, &wr) && IntersectRect(&both, &a, &wr) && EqualRect(&both, &wr)) << "in its work area";
   for (int dpi : {systemDpi, 120, 96, systemDpi}) {
     SCOPED_TRACE(dpi);
     RECT r;
     GetWindowRect(h, &r);
-    if (dpi != form->Dpi()) {  // as Windows suggests it: the whole window scaled, frame too
-      r.right = r.left + MulDiv(r.right - r.left, dpi, form->Dpi());
+    if (dpi != form->Dpi()) {
+      r.right = r.left + MulDiv(r.right - r.left, dpi, form->Dpi());  // as Windows suggests: frame too
       r.bottom = r.top + MulDiv(r.bottom - r.top, dpi, form->Dpi());
       SendMessageA(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
     }
@@ -512,8 +508,7 @@ TEST(DpiForm, EveryDesignValueFollowsTheDisplayScale) {
     GetClientRect(h, &r);
     EXPECT_EQ(MulDiv(510, dpi, 96), r.right);
     EXPECT_EQ(MulDiv(422, dpi, 96), r.bottom);
-    // At 1.25 the tabs' unscaled borders and the labels' text metrics round
-    // past a pixel; the sizes below hold there too.
+    // At 1.25 the tabs' unscaled borders and the labels' text round past a pixel.
     if (dpi != 120) ExpectLayoutAt(*form, dpi);
     // What the layout table leaves out: tab, status bar, panes, columns, items, rich text.
     RECT tab, bar = form->sbrMain.Bounds(), arrows;
