@@ -145,6 +145,8 @@ void TForm::CenterOnDesktop() {
     const int x = std::max(a.left, a.left + (a.right - a.left - (r.right - r.left)) / 2);
     const int y = std::max(a.top, a.top + (a.bottom - a.top - (r.bottom - r.top)) / 2);
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // WM_DPICHANGED may have come inside the move.
+    // cppcheck-suppress knownConditionTrueFalse
     if (Dpi() == dpi) break;
   }
 }
