@@ -1,5 +1,6 @@
 #include "ui/win/control.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <tuple>
 #include <unordered_map>
@@ -39,8 +40,9 @@ std::string WindowText(HWND h) {
   int n = GetWindowTextLengthA(h);
   if (n <= 0) return std::string();
   std::string s(static_cast<size_t>(n) + 1, '\0');
+  // On double-byte systems the length may exceed the text: what is copied counts.
   int got = GetWindowTextA(h, &s[0], n + 1);
-  s.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  s.resize(got > 0 ? static_cast<size_t>(std::min(got, n)) : 0);
   return s;
 }
 
@@ -48,8 +50,9 @@ std::string ItemText(HWND h, UINT lengthMessage, UINT textMessage, int i) {
   const LRESULT n = SendMessageA(h, lengthMessage, i, 0);
   if (n < 0) return std::string();  // LB_ERR, CB_ERR
   std::string s(static_cast<size_t>(n) + 1, '\0');
-  SendMessageA(h, textMessage, i, reinterpret_cast<LPARAM>(&s[0]));
-  s.resize(static_cast<size_t>(n));
+  // As for window texts, the length may be more than the text's.
+  const LRESULT got = SendMessageA(h, textMessage, i, reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(got > 0 ? static_cast<size_t>(std::min(got, n)) : 0);
   return s;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "ui/numeric.h"
+#include "ui/win/late_bound.h"
 
 namespace ui {
 
@@ -87,8 +88,9 @@ void TNumEdit::ShowDisplayText() {
 
 void TUpDown::Create(TControl* parent, TControl& buddy) {
   buddy_ = &buddy;
+  At(0, 0, kDesignWidth, 0);  // beside the buddy once attached, as high as it
   if (!CreateWin(parent, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS)) return;
-  SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Handle()), 0);
+  Attach();
   // Both bounds 0 means unbounded: the arrows step the edit's own value.
   SendMessageA(hwnd_, UDM_SETRANGE32, static_cast<WPARAM>(INT_MIN), INT_MAX);
   // The common controls before 4.71 know no 32-bit range, and their default
@@ -100,7 +102,27 @@ void TUpDown::Create(TControl* parent, TControl& buddy) {
 
 void TUpDown::ApplyDpi() {
   // Beside the edit again, which has just been placed and sized anew.
-  if (hwnd_) SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy_->Handle()), 0);
+  if (hwnd_) Attach();
+}
+
+void TUpDown::Attach() {
+  // The width first, at the form's scale: the buddy narrows itself by it.
+  auto forDpi = LateBound<int(WINAPI*)(int, UINT)>("user32.dll", "GetSystemMetricsForDpi");
+  int w = forDpi ? forDpi(SM_CXVSCROLL, Dpi()) : 0;
+  if (w <= 0) w = Scale(kDesignWidth);
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, 0, 0, w, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(hwnd_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy_->Handle()), 0);
+  // Common controls that give the arrows a fixed width (Wine's): ours, the
+  // buddy narrowed by the difference.
+  GetWindowRect(hwnd_, &r);
+  const int more = w - (r.right - r.left);
+  if (more == 0) return;
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  const RECT b = buddy_->Bounds();
+  buddy_->SetBounds(b.left, b.top, b.right - b.left - more, b.bottom - b.top);
+  SetBounds(r.left - more, r.top, w, r.bottom - r.top);
 }
 
 bool TUpDown::OnNotify(NMHDR* nm, LRESULT& result) {

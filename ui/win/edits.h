@@ -37,8 +37,11 @@ class TUpDown : public TControl {
   void Create(TControl* parent, TControl& buddy);
   bool OnNotify(NMHDR* nm, LRESULT& result) override;
   void ApplyDpi() override;
+  // The scroll bar's width at 96 pixels per inch.
+  static constexpr int kDesignWidth = 17;
 
  private:
+  void Attach();  // sized for the scale, then beside the buddy
   TControl* buddy_ = nullptr;
   TSpinEdit* spin_ = nullptr;
   friend class TSpinEdit;

@@ -14,7 +14,8 @@ class TForm : public TWinContainer {
   // window or its tool tips cannot be made.
   void CreateForm(const char* className, const std::string& caption, int clientW, int clientH);
   void AddHint(TControl& c);
-  // Centres on the whole desktop, never left of or above its top-left corner.
+  // Centres on the work area of the monitor nearest the window, never left
+  // of or above its top-left corner.
   void CenterOnDesktop();
   // Everything laid out again at dpi, the window at the given place (the
   // one the system suggests for a move to a monitor of another scale).
@@ -30,7 +31,7 @@ class TForm : public TWinContainer {
   void Paint(HDC dc, const RECT& rc) override;
 
  private:
-  void FitClientArea();
+  void FitClientArea(int w, int h);  // in pixels
   FontCache fontCache_;
   HWND tooltip_ = nullptr;
 };

@@ -42,8 +42,8 @@ void TRichEdit::ApplyCharFormat() {
   cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_FACE | CFM_SIZE | CFM_CHARSET;
   cf.dwEffects = f.bold ? CFE_BOLD : 0;
   cf.crTextColor = TextColorOf(f);
-  // In twips, which the control turns into pixels at the system's scale.
-  cf.yHeight = MulDiv(Scale(f.height), 1440, SystemDpi());
+  // In twips, which the control turns into pixels at its own scale.
+  cf.yHeight = MulDiv(Scale(f.height), 1440, WindowDpi(hwnd_));
   cf.bCharSet = f.charset;
   lstrcpynA(cf.szFaceName, f.face.c_str(), LF_FACESIZE);
   SendMessageA(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
@@ -52,8 +52,9 @@ void TRichEdit::ApplyCharFormat() {
 void TRichEdit::Clear() { SetWindowTextA(hwnd_, ""); }
 
 void TRichEdit::AppendLine(const std::string& line) {
-  const int len = GetWindowTextLengthA(hwnd_);
-  const std::string add = (len > 0 ? "\r\n" : "") + line;
+  // Only whether it is empty: the length may be more than the text's.
+  const bool empty = GetWindowTextLengthA(hwnd_) <= 0;
+  const std::string add = (empty ? "" : "\r\n") + line;
   CHARRANGE end = {LONG_MAX, LONG_MAX};
   SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
   // The new line paints with the next WM_PAINT, not inside the call.
