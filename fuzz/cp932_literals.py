@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """cp932_literals.py SOURCE_ROOT OUT_ROOT FOLDER...
 
-Copies the .cpp and .h files of each FOLDER under SOURCE_ROOT to OUT_ROOT,
-with every non-ASCII character inside a narrow string or character literal
-written as the octal escapes of its Shift-JIS (CP932) bytes. clang has no
+Copies those .cpp and .h files of each FOLDER under SOURCE_ROOT that hold
+non-ASCII characters inside narrow string or character literals to OUT_ROOT,
+with each written as the octal escapes of its Shift-JIS (CP932) bytes, under
+a #line naming the original, and prints their paths. clang has no
 -fexec-charset other than UTF-8; compiled from these copies, the fuzz
 targets see the same bytes as the shipped program, which GCC compiles with
 -fexec-charset=CP932. Escapes, not raw bytes: a Shift-JIS trail byte may be
 a backslash. Comments and everything else stay as they are, line for line.
-A file is rewritten only when its text changes, so make rebuilds no more
-than it must.
+A copy is rewritten only when its text changes, so make rebuilds no more
+than it must, and removed when no longer needed, so it cannot hide a file.
 """
 import os
 import sys
@@ -86,9 +87,15 @@ def main():
         for name in sorted(os.listdir(os.path.join(src, folder))):
             if not name.endswith((".cpp", ".h")):
                 continue
-            path = os.path.join(src, folder, name)
-            text = convert(open(path, encoding="utf-8").read())
-            target = os.path.join(dst, folder, name)
+            path = os.path.abspath(os.path.join(src, folder, name))
+            original = open(path, encoding="utf-8").read()
+            text, target = convert(original), os.path.join(dst, folder, name)
+            if text == original:  # compiled where it is
+                if os.path.exists(target):
+                    os.remove(target)
+                continue
+            print(folder + "/" + name)
+            text = '#line 1 "%s"\n' % path.replace("\\", "\\\\").replace('"', '\\"') + text
             os.makedirs(os.path.dirname(target), exist_ok=True)
             if os.path.exists(target) and open(target, encoding="utf-8").read() == text:
                 continue

@@ -6,6 +6,7 @@
 #include "app/readme.h"
 #include "app/win/main.h"
 #include "base/text.h"
+#include "base/win/system_error.h"
 #include "ui/win/app.h"
 
 namespace {
@@ -236,13 +237,8 @@ struct FileHandle {
 };
 
 std::string SystemErrorText(DWORD code) {
-  char* buf = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-  std::string s = n && buf ? std::string(buf, n) : base::Format("System error %lu", code);
-  if (buf) LocalFree(buf);
-  return s;
+  const std::string s = base::SystemErrorText(code);
+  return s.empty() ? base::Format("System error %lu", code) : s;
 }
 
 }  // namespace

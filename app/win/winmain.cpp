@@ -4,9 +4,8 @@
 #include <objbase.h>
 
 #include "app/win/main.h"
-#include "base/win/system_library.h"
+#include "base/win/late_bound.h"
 #include "ui/win/app.h"
-#include "ui/win/late_bound.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ namespace {
 struct ComApartment {
   HRESULT hr;
   ComApartment() {
-    auto ex = ui::LateBound<HRESULT(WINAPI*)(void*, DWORD)>("ole32.dll", "CoInitializeEx");
+    auto ex = base::LateBound<HRESULT(WINAPI*)(void*, DWORD)>("ole32.dll", "CoInitializeEx");
     hr = ex ? ex(nullptr, COINIT_APARTMENTTHREADED) : CoInitialize(nullptr);
   }
   ComApartment(const ComApartment&) = delete;
@@ -32,14 +31,14 @@ static_assert(sizeof(INITCOMMONCONTROLSEX) == 8, "");
 void InitControls() {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
                                               ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
-  auto ex = ui::LateBound<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>("comctl32.dll", "InitCommonControlsEx");
+  auto ex = base::LateBound<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>("comctl32.dll", "InitCommonControlsEx");
   if (!ex || !ex(&icc)) InitCommonControls();
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  base::RestrictLibrarySearch();  // before COM or anything else loads a library
+  // The library search was limited before this, by the stack guard's initializer.
   ComApartment com;
   InitControls();
   TForm1 form;

@@ -3,22 +3,18 @@
 #include <string>
 
 #include "base/text.h"
+#include "base/win/late_bound.h"
 
 namespace base {
 
 void RestrictLibrarySearch() {
-  // kernel32 is always loaded, and always from the system folder.
-  const HMODULE k = GetModuleHandleA("kernel32.dll");
-  if (!k) return;
-  using SetDefaultDirsFn = BOOL(WINAPI*)(DWORD);
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+  // kernel32 is always loaded, and always from the system folder: this
+  // runs first of all, from the stack guard's initializer.
   constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32: 8, updated 7 and Vista
-  auto dirs = reinterpret_cast<SetDefaultDirsFn>(
-      reinterpret_cast<void*>(GetProcAddress(k, "SetDefaultDllDirectories")));
+  auto dirs = LateBound<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
   if (dirs && dirs(kSearchSystem32)) return;
   // XP SP1 and later: "" takes the current folder out of the search.
-  auto dir = reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(GetProcAddress(k, "SetDllDirectoryA")));
-  if (dir) dir("");
+  if (auto dir = LateBound<BOOL(WINAPI*)(LPCSTR)>("kernel32.dll", "SetDllDirectoryA")) dir("");
 }
 
 HMODULE LoadSystemLibrary(const char* name) {

@@ -1,5 +1,7 @@
 #include "base/win/winsock.h"
 
+#include "base/win/late_bound.h"
+
 #include <memory>
 #include <vector>
 
@@ -7,12 +9,12 @@ namespace base {
 
 Wsock32::Wsock32()
     : lib("wsock32.dll"),
-      startup(lib.Find<decltype(startup)>("WSAStartup")),
-      cleanup(lib.Find<decltype(cleanup)>("WSACleanup")),
-      inetAddr(lib.Find<decltype(inetAddr)>("inet_addr")),
-      inetNtoa(lib.Find<decltype(inetNtoa)>("inet_ntoa")),
-      getHostByName(lib.Find<decltype(getHostByName)>("gethostbyname")),
-      getHostByAddr(lib.Find<decltype(getHostByAddr)>("gethostbyaddr")) {}
+      startup(LateBound<decltype(startup)>(lib.get(), "WSAStartup")),
+      cleanup(LateBound<decltype(cleanup)>(lib.get(), "WSACleanup")),
+      inetAddr(LateBound<decltype(inetAddr)>(lib.get(), "inet_addr")),
+      inetNtoa(LateBound<decltype(inetNtoa)>(lib.get(), "inet_ntoa")),
+      getHostByName(LateBound<decltype(getHostByName)>(lib.get(), "gethostbyname")),
+      getHostByAddr(LateBound<decltype(getHostByAddr)>(lib.get(), "gethostbyaddr")) {}
 
 namespace {
 

@@ -1,10 +1,13 @@
 // Winsock 1.1 and icmp.dll behind the echo client's seam.
 #include "base/win/winsock.h"
+#include "base/win/late_bound.h"
+#include "base/win/system_library.h"
 
 #include <ipexport.h>
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "net/icmp.h"
 
@@ -65,11 +68,16 @@ class Win32Icmp : public IcmpPlatform {
   }
   int LastError() override { return static_cast<int>(::GetLastError()); }
 
-  Module LoadLib(const char* name) override { return base::LoadSystemLibrary(name); }
-  Proc ProcAddress(Module module, const char* name) override {
-    return reinterpret_cast<Proc>(::GetProcAddress(static_cast<HMODULE>(module), name));
+  // icmp.dll forwards its functions to iphlpapi.dll on Vista and 7, so
+  // that is loaded first and held with it.
+  Module LoadLib(const char* name) override {
+    auto lib = std::make_unique<base::SystemLibrary>(name, "iphlpapi.dll");
+    return *lib ? lib.release() : nullptr;
   }
-  void FreeLib(Module module) override { ::FreeLibrary(static_cast<HMODULE>(module)); }
+  Proc ProcAddress(Module module, const char* name) override {
+    return base::LateBound<Proc>(static_cast<base::SystemLibrary*>(module)->get(), name);
+  }
+  void FreeLib(Module module) override { delete static_cast<base::SystemLibrary*>(module); }
 
   Handle IcmpCreateFile(Proc createFile) override {
     HANDLE h = reinterpret_cast<IcmpCreateFileFn>(createFile)();

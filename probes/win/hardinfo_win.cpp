@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/win/late_bound.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #include <x86intrin.h>
@@ -50,8 +52,7 @@ class RegKey {
 }  // namespace
 
 bool QueryVersionEx(OSVERSIONINFOEXA& record) {
-  const base::SystemLibrary k("kernel32.dll");
-  auto fn = k.Find<BOOL(WINAPI*)(OSVERSIONINFOA*)>("GetVersionExA");
+  auto fn = base::LateBound<BOOL(WINAPI*)(OSVERSIONINFOA*)>("kernel32.dll", "GetVersionExA");
   if (!fn) return false;
   OSVERSIONINFOEXA local;
   std::memset(&local, 0, sizeof local);
@@ -62,8 +63,7 @@ bool QueryVersionEx(OSVERSIONINFOEXA& record) {
 }
 
 bool QueryNativeSystemInfo(SYSTEM_INFO& record) {
-  const base::SystemLibrary k("kernel32.dll");
-  auto fn = k.Find<void(WINAPI*)(SYSTEM_INFO*)>("GetNativeSystemInfo");
+  auto fn = base::LateBound<void(WINAPI*)(SYSTEM_INFO*)>("kernel32.dll", "GetNativeSystemInfo");
   if (!fn) return false;
   SYSTEM_INFO local;
   std::memset(&local, 0, sizeof local);
@@ -73,8 +73,7 @@ bool QueryNativeSystemInfo(SYSTEM_INFO& record) {
 }
 
 DWORD QueryProductInfo(DWORD major, DWORD minor, DWORD spMajor, DWORD spMinor) {
-  const base::SystemLibrary k("kernel32.dll");
-  auto fn = k.Find<BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*)>("GetProductInfo");
+  auto fn = base::LateBound<BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*)>("kernel32.dll", "GetProductInfo");
   DWORD code = 0;
   if (fn) fn(major, minor, spMajor, spMinor, &code);  // the code alone counts
   return code;
@@ -220,7 +219,7 @@ void Win32HardInfo::CloseNetbios() { netapi_.reset(); }
 
 uint8_t Win32HardInfo::Netbios(TNcb& b) {
   const base::SystemLibrary netapi("netapi32.dll");
-  const auto netbios = netapi.Find<UCHAR(APIENTRY*)(PNCB)>("Netbios");
+  const auto netbios = base::LateBound<UCHAR(APIENTRY*)(PNCB)>(netapi.get(), "Netbios");
   if (!netbios) return NRC_SYSTEM;
   NCB n;
   std::memset(&n, 0, sizeof n);

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "base/win/system_error.h"
+
 using namespace smart;
 
 // The records the drive layer builds and reads byte by byte, pinned against
@@ -53,14 +55,7 @@ static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == kNativePassThroug
 static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == kNativePassThrough.senseInfoOffsetAt, "");
 static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == kNativePassThrough.cdbAt, "");
 
-std::string SystemErrorText(std::uint32_t code) {
-  char buf[256] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                               FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                           nullptr, code, 0, buf, sizeof buf, nullptr);
-  if (n == 0) return std::string();
-  return CleanSystemErrorText(std::string(buf, n < sizeof buf ? n : sizeof buf));
-}
+std::string SystemErrorText(std::uint32_t code) { return CleanSystemErrorText(base::SystemErrorText(code)); }
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/text.h"
+#include "base/win/late_bound.h"
 
 std::string WinPath(const std::string& unixPath) {
   std::string p = "Z:" + unixPath;
@@ -20,8 +21,7 @@ std::string UnixPath(const std::string& winPath) {
   // cppcheck reads the calling-convention macro as a cast.
   // cppcheck-suppress cstyleCast
   using ToUnix = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnix>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  auto toUnix = base::LateBound<ToUnix>("kernel32.dll", "wine_get_unix_file_name");
   WCHAR wide[MAX_PATH] = {};
   MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH);
   if (char* u = toUnix ? toUnix(wide) : nullptr) {

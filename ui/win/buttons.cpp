@@ -1,6 +1,6 @@
 #include "ui/win/buttons.h"
 
-#include "ui/win/late_bound.h"
+#include "base/win/late_bound.h"
 
 namespace ui {
 
@@ -61,7 +61,7 @@ bool TStyledButton::OnDrawItem(DRAWITEMSTRUCT* di) {
 
 bool TStyledButton::TrackLeave() {
   TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
-  auto track = LateBound<BOOL(WINAPI*)(TRACKMOUSEEVENT*)>("user32.dll", "TrackMouseEvent");
+  auto track = base::LateBound<BOOL(WINAPI*)(TRACKMOUSEEVENT*)>("user32.dll", "TrackMouseEvent");
   return track && track(&tme);
 }
 

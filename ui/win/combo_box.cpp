@@ -1,6 +1,6 @@
 #include "ui/win/combo_box.h"
 
-#include "ui/win/late_bound.h"
+#include "base/win/late_bound.h"
 
 namespace ui {
 
@@ -30,7 +30,7 @@ void TComboBox::SizeItems() {
   // be found (no GetComboBoxInfo before 98 and NT 4 SP6), it stays as it is.
   COMBOBOXINFO info = {};
   info.cbSize = sizeof info;
-  auto find = LateBound<BOOL(WINAPI*)(HWND, COMBOBOXINFO*)>("user32.dll", "GetComboBoxInfo");
+  auto find = base::LateBound<BOOL(WINAPI*)(HWND, COMBOBOXINFO*)>("user32.dll", "GetComboBoxInfo");
   if (find && find(hwnd_, &info) && info.hwndList) SendMessageA(info.hwndList, LB_SETITEMHEIGHT, 0, h);
 }
 

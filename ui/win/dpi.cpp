@@ -1,10 +1,12 @@
 #include "ui/win/dpi.h"
 
+#include "base/win/late_bound.h"
 #include "base/win/system_library.h"
 #include "ui/win/gdi.h"
-#include "ui/win/late_bound.h"
 
 namespace ui {
+
+using base::LateBound;
 
 namespace {
 
@@ -13,11 +15,8 @@ using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 // GetDpiForMonitor (Windows 8.1), from the system folder's shcore.dll, which
 // stays loaded: a window may move to another monitor at any time.
 MonitorDpiFn MonitorDpi() {
-  static const MonitorDpiFn fn = []() -> MonitorDpiFn {
-    HMODULE lib = base::LoadSystemLibrary("shcore.dll");
-    return lib ? reinterpret_cast<MonitorDpiFn>(reinterpret_cast<void*>(GetProcAddress(lib, "GetDpiForMonitor")))
-               : nullptr;
-  }();
+  static const MonitorDpiFn fn =
+      LateBound<MonitorDpiFn>(base::LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
   return fn;
 }
 

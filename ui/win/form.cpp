@@ -5,9 +5,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "ui/win/late_bound.h"
+#include "base/win/late_bound.h"
 
 namespace ui {
+
+using base::LateBound;
 
 // The first version of the tooltip record, up to lpszText: the common
 // controls before version 6 (2000 and older, or without the manifest)

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "base/text.h"
+#include "base/win/late_bound.h"
 #include "base/win/system_library.h"
 #include "ui/win/gdi.h"
 
@@ -143,7 +144,8 @@ std::string DefaultPrinterName() {
   using GetDefaultPrinterFn = BOOL(WINAPI*)(LPSTR, LPDWORD);
   {
     const base::SystemLibrary spool("winspool.drv");
-    if (auto fn = spool.Find<GetDefaultPrinterFn>("GetDefaultPrinterA")) return fn(name, &size) ? name : "";
+    if (auto fn = base::LateBound<GetDefaultPrinterFn>(spool.get(), "GetDefaultPrinterA"))
+      return fn(name, &size) ? name : "";
   }
   GetProfileStringA("windows", "device", "", name, sizeof name);
   std::string device = name;

@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "ui/win/late_bound.h"
+#include "base/win/late_bound.h"
+#include "base/win/system_library.h"
 
 extern "C" {
 
@@ -36,12 +37,18 @@ std::uintptr_t RunVariableSeed() {
 }
 
 // Runs from the start-up code's initializer table, before main or WinMain
-// and before any static constructor, so no frame of ours is live.
+// and before any static constructor, so no frame of ours is live. It is the
+// first of our code to run, so the library search is limited here.
 __attribute__((no_stack_protector)) void SeedStackGuard() {
+  base::RestrictLibrarySearch();
   std::uintptr_t guard = 0;
-  // RtlGenRandom, exported by name as SystemFunction036 (XP and later).
-  auto gen = ui::LateBound<BOOLEAN(WINAPI*)(void*, ULONG)>("advapi32.dll", "SystemFunction036");
-  if (!gen || !gen(&guard, sizeof guard)) guard = RunVariableSeed();
+  {
+    // RtlGenRandom, exported by name as SystemFunction036 (XP and later);
+    // 7 and later forward it to cryptbase.
+    const base::SystemLibrary advapi("advapi32.dll", "cryptbase.dll");
+    auto gen = base::LateBound<BOOLEAN(WINAPI*)(void*, ULONG)>(advapi.get(), "SystemFunction036");
+    if (!gen || !gen(&guard, sizeof guard)) guard = RunVariableSeed();
+  }
   // A zero byte first: a string copy that runs over the guard stops there.
   __stack_chk_guard = guard & ~static_cast<std::uintptr_t>(0xFF);
   if (!__stack_chk_guard) __stack_chk_guard = 0x2A4B5C00;

@@ -11,8 +11,9 @@
 
 #include "app/win/main.h"
 #include "base/text.h"
+#include "base/win/late_bound.h"
+#include "base/win/system_error.h"
 #include "ui/win/app.h"
-#include "ui/win/late_bound.h"
 
 namespace {
 
@@ -109,14 +110,8 @@ std::string HResultText(HRESULT hr, IUnknown* object, REFIID iid) {
         SUCCEEDED(status->GetErrorCodeText(hr, 0, 0, text.Out())) && !base::Trim(text.Ansi()).empty())
       return text.Ansi();
   }
-  char* buf = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-  std::string s = n && buf ? std::string(buf, n) : std::string();
-  if (buf) LocalFree(buf);
-  if (base::Trim(s).empty()) s = base::Format("OLE error %08X", static_cast<unsigned>(hr));
-  return s;
+  const std::string s = base::SystemErrorText(static_cast<DWORD>(hr));
+  return s.empty() ? base::Format("OLE error %08X", static_cast<unsigned>(hr)) : s;
 }
 
 void Check(HRESULT hr, IUnknown* object, REFIID iid) {
@@ -308,7 +303,7 @@ class NativeQuery {
           locator_.Get(), IID_IWbemLocator);
     // Without DCOM (plain Windows 95) there is no proxy to set up.
     using SetBlanket = HRESULT(WINAPI*)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, void*, DWORD);
-    if (auto set = ui::LateBound<SetBlanket>("ole32.dll", "CoSetProxyBlanket"))
+    if (auto set = base::LateBound<SetBlanket>("ole32.dll", "CoSetProxyBlanket"))
       set(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     const LONG flags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
