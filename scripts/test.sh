@@ -18,9 +18,16 @@ if [ "${1:-}" != --run ]; then
         -DVESK_WIN64_TESTS_DIR="$build/win64-tests" -DVESK_WIN32_TESTS_DIR="$build/win32-tests" >/dev/null
   cmake --build "$build/native" -j"$jobs"
   ensure_prefix
+  export VESK_NS_TRIED=1
   exec "$root/scripts/loopback-ns.sh" "$0" --run "$@"
 fi
 shift
+# Started with --run by hand: into the namespace first, so that no look-up
+# leaves the machine.
+if [ "${VESK_LOOPBACK_ONLY:-}" != 1 ] && [ -z "${VESK_NS_TRIED:-}" ]; then
+  export VESK_NS_TRIED=1
+  exec "$root/scripts/loopback-ns.sh" "$0" --run "$@"
+fi
 
 ensure_display
 # The Wine session starts here, inside the namespace, and outside ctest: a

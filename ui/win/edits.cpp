@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "ui/numeric.h"
-#include "ui/win/late_bound.h"
+#include "base/win/late_bound.h"
 
 namespace ui {
 
@@ -107,7 +107,7 @@ void TUpDown::ApplyDpi() {
 
 void TUpDown::Attach() {
   // The width first, at the form's scale: the buddy narrows itself by it.
-  auto forDpi = LateBound<int(WINAPI*)(int, UINT)>("user32.dll", "GetSystemMetricsForDpi");
+  auto forDpi = base::LateBound<int(WINAPI*)(int, UINT)>("user32.dll", "GetSystemMetricsForDpi");
   int w = forDpi ? forDpi(SM_CXVSCROLL, Dpi()) : 0;
   if (w <= 0) w = Scale(kDesignWidth);
   RECT r;
