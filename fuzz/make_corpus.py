@@ -114,6 +114,14 @@ seed("smart_drive", "exception-during-read",
 area = bytes([0, 0x80, 0, 12]) + b"  ABC123    "
 seed("smart_drive", "pass-through-serial", head(2, drive=2) + b"\x00\x00" + area.ljust(192, b"\0"))
 
+# ---- nvme: per query a control byte, the bytes claimed fewer (u16), the reply buffer ----
+def nvme_reply(stem, kind, part, short=0):
+    d = open(os.path.join(HERE, "..", "tests", "data", "nvme", stem + "." + part + ".bin"), "rb").read()
+    return b"\0" + u16(short) + u32(48) * 2 + u32(3) + u32(kind) * 2 + u32(0) + u32(40) + u32(len(d)) + bytes(16) + d
+for stem in ["Apple_SSD_SM0512L--5F23FAB6315F", "Crucial_CT1000P1SSD8--630C9F6A8F10"]:
+    seed("nvme", stem.lower(), nvme_reply(stem, 1, "identify") + nvme_reply(stem, 2, "health"))
+seed("nvme", "returned-short", nvme_reply("Crucial_CT1000P1SSD8--630C9F6A8F10", 1, "identify", 1))
+
 # ---- identify_text: identify fields; the first 192 bytes are also a pass-through data area ----
 seed("identify_text", "example", bytes.fromhex("42413231444334332020"))
 seed("identify_text", "inner-blanks", bytes.fromhex("20414220"))

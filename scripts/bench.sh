@@ -12,7 +12,7 @@ if [ "${1:-}" != --run ]; then
     cmake --build "$build/win64" -j"$(nproc)"
     cmake --build "$build/win64-tests" -j"$(nproc)"
     cmake -S "$root" -B "$build/bench-native" -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=OFF
-    cmake --build "$build/bench-native" --target smartdecode -j"$(nproc)"
+    cmake --build "$build/bench-native" --target smartdecode nvmedecode -j"$(nproc)"
   } >&2
   ensure_prefix
   exec "$root/scripts/loopback-ns.sh" "$0" --run
@@ -77,6 +77,8 @@ captures="$root/tests/data/smart"
 n=$(ls "$captures"/*.bin | wc -l)
 skdump_all() { for f in "$captures"/*.bin; do skdump --load="$f" >/dev/null 2>&1 || true; done; }
 skdump_ms=$(timed skdump_all)
+nvme="$root/tests/data/nvme"
+"$build/bench-native/bench/nvmedecode" "$nvme" 1 > "$tmp/nvme"
 
 echo "working set ..." >&2
 bench 'FormBench.*' > "$tmp/ws"
@@ -90,6 +92,7 @@ cat <<EOF
 | \`Win32_OperatingSystem\` request, service warm (median of 10) | $(values wmi_ms < "$tmp/wmi" | median) ms | \`wine wmic os get /value\`: ${wmic_ms} ms; naming all $(echo "$props" | tr ',' '\n' | wc -l) properties: ${wmic_all_ms} ms (process start included) |
 | 127.0.0.0/24 sweep in the window, names from the hosts file (median of 5) | $(values sweep_ms < "$tmp/sweep" | median) ms, $(hosts_of "$tmp/sweep") found | \`fping -a -g 127.0.0.0/24\`: ${fping_ms} ms, ${fping_hosts} found |
 | \`DecodeSmartData\`, native (median of 5) | $(values decode_sectors_per_s < "$tmp/decode" | median) sectors/s | \`skdump --load\` on the same $n captures: $(( 2 * n * 1000 / (skdump_ms > 0 ? skdump_ms : 1) )) sectors/s (process start included) |
+| \`DecodeNvmeHealth\`, native, the $(ls "$nvme"/*.health.bin | wc -l) drives of \`tests/data/nvme\` (median of 5) | $(values nvme_drives_per_s < "$tmp/nvme" | median) drives/s | \`DecodeSmartData\` above, same run: $(( $(values decode_sectors_per_s < "$tmp/decode" | median) / 2 )) ATA drives/s (two sectors each) |
 | peak working set after using every tab | $(values peak_ws_mb < "$tmp/ws") MB | trivial window program: $(peak_of TTrivial) MB; VeskInfo.exe when first shown: $(peak_of TForm1) MB |
 
 Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(. /etc/os-release; echo "$PRETTY_NAME"), $("$WINE64" --version 2>/dev/null || echo Wine), $(date -u +%Y-%m-%d).

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "smart/nvme.h"
 #include "smart/smartapi.h"
 
 namespace smart {
@@ -124,6 +125,59 @@ inline std::optional<PeerReport> ReadPeerReport(const std::string& path) {
   return r;
 }
 
+// An NVMe drive's Identify Controller data and health log, from
+// <stem>.identify.bin and <stem>.health.bin.
+struct NvmeCapture {
+  std::string name;  // the stem
+  std::vector<std::uint8_t> identify, health;
+};
+
+inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// The drive of a .health.bin file; nothing when either file has another size.
+inline std::optional<NvmeCapture> ReadNvmeCapture(const std::string& healthPath) {
+  const std::string suffix = ".health.bin";
+  if (healthPath.size() < suffix.size()) return std::nullopt;
+  const std::string stem = healthPath.substr(0, healthPath.size() - suffix.size());
+  NvmeCapture c{std::filesystem::path(stem).filename().string(), FileBytes(stem + ".identify.bin"),
+                FileBytes(healthPath)};
+  if (c.identify.size() != kNvmeIdentifySize || c.health.size() != kNvmeHealthSize) return std::nullopt;
+  return c;
+}
+
+// The .health.bin files of a directory, sorted by name.
+inline std::vector<std::string> NvmeCaptureFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const std::string& f : CaptureFiles(dir))
+    if (f.size() > 11 && f.compare(f.size() - 11, 11, ".health.bin") == 0) out.push_back(f);
+  return out;
+}
+
+// The "Name: value" lines of a smartctl report, values trimmed and without
+// a trailing "[...]"; later lines of a name win, so the health section's own
+// fields stand.
+inline std::map<std::string, std::string> ReadSmartctlReport(const std::string& path) {
+  std::map<std::string, std::string> fields;
+  std::ifstream f(path);
+  std::string line;
+  auto trim = [](std::string t) {
+    const auto a = t.find_first_not_of(" \t\r"), b = t.find_last_not_of(" \t\r");
+    return a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+  };
+  while (std::getline(f, line)) {
+    const auto colon = line.find(':');
+    if (colon == std::string::npos || colon == 0 || line[0] == ' ') continue;
+    std::string value = line.substr(colon + 1);
+    const auto bracket = value.find('[');
+    if (bracket != std::string::npos) value.erase(bracket);
+    fields[trim(line.substr(0, colon))] = trim(value);
+  }
+  return fields;
+}
+
 // A disk device answering the version, enable, identify, read-data and
 // read-thresholds requests from captures, one per IDE position. Every call
 // is recorded; Hook may answer any request first.
@@ -151,6 +205,8 @@ class ReplayDrive : public DriveAccess {
   PassThroughLayout layout = kPassThrough32;
   std::uint8_t deviceMap = 0x01;
   std::map<int, Capture> positions;  // IDE position -> sectors
+  std::optional<NvmeCapture> nvme;  // answers the storage queries when set
+  std::uint32_t returnedShort = 0;  // bytes a successful reply claims fewer than it fills
   bool openFails = false;
   std::uint32_t openError = 2;      // file not found
   std::uint32_t requestError = 1;   // invalid function
@@ -181,6 +237,13 @@ class ReplayDrive : public DriveAccess {
 
   bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
                std::uint8_t* out, std::uint32_t outLen) override {
+    std::uint32_t returned = 0;
+    return ControlCounted(h, code, in, inLen, out, outLen, returned);
+  }
+
+  bool ControlCounted(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
+                      std::uint8_t* out, std::uint32_t outLen, std::uint32_t& returned) override {
+    returned = 0;
     if (!IsLive(h)) ++badHandles;
     ControlCall call{code, in ? std::vector<std::uint8_t>(in, in + inLen)
                               : std::vector<std::uint8_t>(),
@@ -190,11 +253,15 @@ class ReplayDrive : public DriveAccess {
       std::uint32_t err = requestError;
       if (auto r = hook(call, out, outLen, err)) {
         if (!*r) lastError_ = err;
+        if (*r) returned = outLen - std::min(returnedShort, outLen);
         return *r;
       }
     }
-    bool ok = Answer(call, out, outLen);
-    if (!ok) lastError_ = requestError;
+    std::uint32_t err = requestError;
+    bool ok = code == kStorageQueryProperty ? AnswerNvme(call, out, outLen, err)
+                                            : Answer(call, out, outLen);
+    if (!ok) lastError_ = err;
+    if (ok) returned = outLen - std::min(returnedShort, outLen);
     return ok;
   }
 
@@ -240,6 +307,36 @@ class ReplayDrive : public DriveAccess {
     if (!tag || !cap.Has(tag)) return false;
     PutSector(out, outLen, cap.sections.at(tag));
     return true;
+  }
+
+  static std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+  }
+
+  // The two storage queries, wrapped in the protocol data descriptor as the
+  // storage driver does; a query with any other field values is refused.
+  bool AnswerNvme(const ControlCall& c, std::uint8_t* out, std::uint32_t outLen, std::uint32_t& err) {
+    if (!nvme) return false;  // not an NVMe disk: the request is unknown
+    err = 87;                 // ERROR_INVALID_PARAMETER
+    struct Kind {
+      std::uint32_t property, dataType, value, size;
+      const std::vector<std::uint8_t>* data;
+    };
+    const Kind kinds[] = {{49, 1, 1, 4096, &nvme->identify}, {50, 2, 2, 512, &nvme->health}};
+    for (const Kind& k : kinds) {
+      const std::uint32_t total = 48 + k.size;
+      if (c.in.size() != total || outLen < total || Get32(c.in, 0) != k.property) continue;
+      const std::uint32_t expected[] = {0, 3, k.dataType, k.value, 0, 40, k.size};
+      for (std::size_t i = 0; i < 7; ++i)
+        if (Get32(c.in, 4 + 4 * i) != expected[i]) return false;
+      std::memcpy(out + 8, c.in.data() + 8, 40);
+      out[0] = out[4] = 48;
+      std::memset(out + 1, 0, 3);
+      std::memset(out + 5, 0, 3);
+      std::memcpy(out + 48, k.data->data(), k.size);
+      return true;
+    }
+    return false;
   }
 
   std::vector<Handle> live_;

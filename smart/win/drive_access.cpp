@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "base/win/system_error.h"
+#include "smart/nvme.h"
 
 using namespace smart;
 
@@ -55,6 +56,30 @@ static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == kNativePassThroug
 static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == kNativePassThrough.senseInfoOffsetAt, "");
 static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == kNativePassThrough.cdbAt, "");
 
+// The NVMe storage query and its reply.
+static_assert(IOCTL_STORAGE_QUERY_PROPERTY == kStorageQueryProperty, "");
+static_assert(StorageAdapterProtocolSpecificProperty == kAdapterProtocolSpecificProperty, "");
+static_assert(StorageDeviceProtocolSpecificProperty == kDeviceProtocolSpecificProperty, "");
+static_assert(PropertyStandardQuery == 0, "");
+static_assert(ProtocolTypeNvme == kProtocolTypeNvme, "");
+static_assert(NVMeDataTypeIdentify == kNvmeDataTypeIdentify, "");
+static_assert(NVMeDataTypeLogPage == kNvmeDataTypeLogPage, "");
+static_assert(offsetof(STORAGE_PROPERTY_QUERY, PropertyId) == kQueryPropertyIdAt, "");
+static_assert(offsetof(STORAGE_PROPERTY_QUERY, QueryType) == kQueryTypeAt, "");
+static_assert(offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters) == kQueryParametersAt, "");
+static_assert(sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) == kProtocolSpecificSize, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolType) == kPsProtocolTypeAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, DataType) == kPsDataTypeAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestValue) == kPsRequestValueAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue) ==
+                  kPsRequestSubValueAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset) == kPsDataOffsetAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength) == kPsDataLengthAt, "");
+static_assert(sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR) == kDescriptorSize, "");
+static_assert(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Version) == kDescriptorVersionAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Size) == kDescriptorSizeAt, "");
+static_assert(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData) == kDescriptorDataAt, "");
+
 std::string SystemErrorText(std::uint32_t code) { return CleanSystemErrorText(base::SystemErrorText(code)); }
 
 namespace {
@@ -77,9 +102,17 @@ class Win32Drives final : public DriveAccess {
 
   bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
                std::uint8_t* out, std::uint32_t outLen) override {
-    DWORD returned = 0;
-    return DeviceIoControl(reinterpret_cast<HANDLE>(h), code, const_cast<std::uint8_t*>(in), inLen,
-                           out, outLen, &returned, nullptr) != FALSE;
+    std::uint32_t returned = 0;
+    return ControlCounted(h, code, in, inLen, out, outLen, returned);
+  }
+
+  bool ControlCounted(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
+                      std::uint8_t* out, std::uint32_t outLen, std::uint32_t& returned) override {
+    DWORD n = 0;
+    const bool ok = DeviceIoControl(reinterpret_cast<HANDLE>(h), code, const_cast<std::uint8_t*>(in),
+                                    inLen, out, outLen, &n, nullptr) != FALSE;
+    returned = ok ? n : 0;
+    return ok;
   }
 
   void Close(Handle h) override { CloseHandle(reinterpret_cast<HANDLE>(h)); }

@@ -3,12 +3,14 @@
 #include <cstdio>
 
 #include "app/win/main.h"
+#include "smart/nvme.h"
 #include "smart/smartapi.h"
 #include "ui/win/app.h"
 
 namespace {
 
 const char* const kDegrees = "ﾟC";
+const char* const kCaptions[6] = {"ID", "項目名", "現在値", "最悪値", "しきい値", "生の値"};
 
 }  // namespace
 
@@ -21,6 +23,17 @@ void TForm1::doSmartClick(TObject*) {
   std::string error, model, serial;
   std::int64_t size = 0;
   if (!SmartIdentifyDrive(dev, DiskNum.Value(), error, model, serial, size)) {
+    // NVMe disks answer no SMART request, only the storage query (Windows 10 on).
+    smart::TNvmeHealthInfo nvme;
+    if (smart::NvmeReadDrive(dev, DiskNum.Value(), nvme, error)) {
+      Label10.SetCaption("Model: " + nvme.Model);
+      Label11.SetCaption("Serial: " + nvme.Serial);
+      for (int i = 0; i < 6; ++i) ListView2.SetColumnCaption(i, kCaptions[i]);
+      TempLabel.SetCaption(std::to_string(nvme.Temperature - 273) + kDegrees);
+      for (const smart::NvmeRow& row : smart::NvmeHealthRows(nvme, ui::LocaleThousandSeparator()))
+        ListView2.AddRow({row[0], row[1], row[2], row[3], row[4], row[5]});
+      return;
+    }
     // No SMART at all: a SCSI disk may still name its serial number.
     if (ScsiSerialNumber(dev, DiskNum.Value(), error, model, serial, size))
       Label10.SetCaption("SCSI Serial: " + serial);
@@ -39,7 +52,6 @@ void TForm1::doSmartClick(TObject*) {
     return;
   }
 
-  static const char* const kCaptions[6] = {"ID", "項目名", "現在値", "最悪値", "しきい値", "生の値"};
   for (int i = 0; i < 6; ++i) ListView2.SetColumnCaption(i, kCaptions[i]);
   TempLabel.SetCaption(std::to_string(info.Temperature) + kDegrees);
 

@@ -12,6 +12,7 @@
 #include "smart/drive_replay.h"
 #include "smart/smartapi.h"
 #include "smart/win/drive_access.h"
+#include "tests/core/nvme_report.h"
 #include "tests/win/harness.h"
 #include "ui/win/app.h"
 
@@ -197,8 +198,34 @@ TEST(SmartTab, FallsBackToTheScsiSerial) {
   EXPECT_EQ("SCSI Serial: ABC123", tab.Model());
   EXPECT_EQ("Serial: ", tab.Serial());
   EXPECT_EQ(0, tab.Rows());
-  ASSERT_EQ(2u, dev.opens.size());  // the SMART device, then the pass-through
-  EXPECT_EQ(dev.opens[0].path, dev.opens[1].path);
+  ASSERT_EQ(3u, dev.opens.size());  // the SMART device, the NVMe queries, the pass-through
+  EXPECT_EQ(dev.opens[0].path, dev.opens[2].path);
+}
+
+TEST(SmartTab, NvmeDrivesShowTheirHealth) {
+  ReplayDrive dev;  // answers no IDENTIFY
+  Tab tab(dev);
+  int seen = 0;  // 1: a counter of 2^32 or more, 2: temperature sensors
+  for (auto& file : NvmeCaptureFiles(kDir + "/../nvme")) {
+    dev.nvme = ReadNvmeCapture(file);
+    ASSERT_TRUE(dev.nvme) << file;
+    SCOPED_TRACE(dev.nvme->name);
+    const auto report = ReadSmartctlReport(file.substr(0, file.size() - 11) + ".smartctl.txt");
+    tab.Press();
+    EXPECT_EQ("Model: " + report.at("Model Number"), tab.Model());
+    EXPECT_EQ("Serial: " + dev.nvme->name.substr(dev.nvme->name.rfind('-') + 1), tab.Serial());
+    EXPECT_EQ(nvme_test::Digits(report, "Temperature") + kDeg, tab.Temp());
+    const auto rows = nvme_test::ExpectedRows(report, ui::LocaleThousandSeparator());
+    ASSERT_EQ(int(rows.size()), tab.Rows());
+    for (int r = 0; r < tab.Rows(); ++r)
+      for (int c = 0; c < 6; ++c) EXPECT_EQ(rows[r][c], tab.Cell(r, c)) << r << " " << c;
+    seen |= (std::stoull(nvme_test::Digits(report, "Host Read Commands")) >> 32 ? 1 : 0) | (tab.Rows() > 16 ? 2 : 0);
+  }
+  EXPECT_EQ(3, seen);
+  dev.returnedShort = 1;  // the data reaches past the bytes returned: not NVMe
+  tab.Press();
+  EXPECT_EQ("Model: No SMART Attributes Returned", tab.Model());
+  EXPECT_EQ(0, tab.Rows());
 }
 
 TEST(SmartTab, FailedAttributeReadIsAppendedToTheModel) {
