@@ -36,7 +36,7 @@ class PassThroughDrive : public DriveAccess {
     return 7;
   }
   bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-               std::uint8_t* out, std::uint32_t outLen) override {
+               std::uint8_t* out, std::uint32_t outLen, std::uint32_t*) override {
     ++requests;
     fuzz::Check("request on the open handle", open && h == 7);
     fuzz::Same("pass-through code", code, kScsiPassThrough);

@@ -236,14 +236,10 @@ class ReplayDrive : public DriveAccess {
   }
 
   bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-               std::uint8_t* out, std::uint32_t outLen) override {
-    std::uint32_t returned = 0;
-    return ControlCounted(h, code, in, inLen, out, outLen, returned);
-  }
-
-  bool ControlCounted(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-                      std::uint8_t* out, std::uint32_t outLen, std::uint32_t& returned) override {
-    returned = 0;
+               std::uint8_t* out, std::uint32_t outLen, std::uint32_t* returned) override {
+    std::uint32_t counted = 0;
+    if (!returned) returned = &counted;
+    *returned = 0;
     if (!IsLive(h)) ++badHandles;
     ControlCall call{code, in ? std::vector<std::uint8_t>(in, in + inLen)
                               : std::vector<std::uint8_t>(),
@@ -253,7 +249,7 @@ class ReplayDrive : public DriveAccess {
       std::uint32_t err = requestError;
       if (auto r = hook(call, out, outLen, err)) {
         if (!*r) lastError_ = err;
-        if (*r) returned = outLen - std::min(returnedShort, outLen);
+        if (*r) *returned = outLen - std::min(returnedShort, outLen);
         return *r;
       }
     }
@@ -261,7 +257,7 @@ class ReplayDrive : public DriveAccess {
     bool ok = code == kStorageQueryProperty ? AnswerNvme(call, out, outLen, err)
                                             : Answer(call, out, outLen);
     if (!ok) lastError_ = err;
-    if (ok) returned = outLen - std::min(returnedShort, outLen);
+    if (ok) *returned = outLen - std::min(returnedShort, outLen);
     return ok;
   }
 

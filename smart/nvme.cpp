@@ -49,8 +49,7 @@ bool Query(DriveAccess& dev, DriveAccess::Handle h, const NvmeRequest& r,
   std::vector<std::uint8_t> buffer(size);
   BuildNvmeQuery(r, buffer.data());
   std::uint32_t returned = 0;
-  if (!dev.ControlCounted(h, kStorageQueryProperty, buffer.data(), size, buffer.data(), size,
-                          returned)) {
+  if (!dev.Control(h, kStorageQueryProperty, buffer.data(), size, buffer.data(), size, &returned)) {
     error = "NVMe query failed: " + dev.ErrorText(dev.LastError());
     return false;
   }

@@ -70,7 +70,7 @@ class Device {
   // Sends a request; on failure the system text is kept for the message.
   bool Control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen, std::uint8_t* out,
                std::uint32_t outLen, bool* lastOk) {
-    bool ok = dev_.Control(h_, code, in, inLen, out, outLen);
+    bool ok = dev_.Control(h_, code, in, inLen, out, outLen, nullptr);
     if (!ok) failText_ = dev_.ErrorText(dev_.LastError());
     if (lastOk) *lastOk = ok;
     return ok;

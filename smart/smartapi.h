@@ -38,17 +38,10 @@ class DriveAccess {
   // kInvalidHandle on failure.
   virtual Handle Open(const std::string& path, std::uint32_t access, std::uint32_t share,
                       std::uint32_t disposition) = 0;
-  // in and out may be the same buffer. True on success.
+  // in and out may be the same buffer; returned, where given, receives how
+  // many bytes the driver wrote into out. True on success.
   virtual bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-                       std::uint8_t* out, std::uint32_t outLen) = 0;
-  // Control that also tells how many bytes the driver wrote into out; a
-  // device that cannot tell claims none, so no counted reply is taken.
-  virtual bool ControlCounted(Handle h, std::uint32_t code, const std::uint8_t* in,
-                              std::uint32_t inLen, std::uint8_t* out, std::uint32_t outLen,
-                              std::uint32_t& returned) {
-    returned = 0;
-    return Control(h, code, in, inLen, out, outLen);
-  }
+                       std::uint8_t* out, std::uint32_t outLen, std::uint32_t* returned) = 0;
   virtual void Close(Handle h) = 0;
   // The error code of the call that just failed.
   virtual std::uint32_t LastError() = 0;

@@ -101,17 +101,11 @@ class Win32Drives final : public DriveAccess {
   }
 
   bool Control(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-               std::uint8_t* out, std::uint32_t outLen) override {
-    std::uint32_t returned = 0;
-    return ControlCounted(h, code, in, inLen, out, outLen, returned);
-  }
-
-  bool ControlCounted(Handle h, std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-                      std::uint8_t* out, std::uint32_t outLen, std::uint32_t& returned) override {
+               std::uint8_t* out, std::uint32_t outLen, std::uint32_t* returned) override {
     DWORD n = 0;
     const bool ok = DeviceIoControl(reinterpret_cast<HANDLE>(h), code, const_cast<std::uint8_t*>(in),
                                     inLen, out, outLen, &n, nullptr) != FALSE;
-    returned = ok ? n : 0;
+    if (returned) *returned = ok ? n : 0;
     return ok;
   }
 

@@ -383,8 +383,8 @@ class CountingDrive : public DriveAccess {
     return h;
   }
   bool Control(Handle h, std::uint32_t c, const std::uint8_t* in, std::uint32_t il, std::uint8_t* out,
-               std::uint32_t ol) override {
-    return real.Control(h, c, in, il, out, ol);
+               std::uint32_t ol, std::uint32_t* n) override {
+    return real.Control(h, c, in, il, out, ol, n);
   }
   void Close(Handle h) override {
     --open;
